@@ -1,0 +1,16 @@
+#pragma once
+#include "mailer/input/mod_brevix.h"
+#include "mailer/input/records.h"
+#include "platform/line_reader.h"
+
+#include <memory>
+
+namespace input {
+
+/// Reads an invoice-detail file from its current line to its end: each H record opens an
+/// invoice keyed "1", "2", ... in `headers` (created at the first one), each D record adds a
+/// line keyed by its position in the invoice. Sets run.HeaderCount to the number of invoices.
+/// A D record before the first H record, a short H or D record and an empty line are skipped.
+void ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers, modBrevix& run);
+
+}  // namespace input

@@ -1,0 +1,26 @@
+#pragma once
+#include "mailer/input/bad_record.h"
+#include "mailer/input/mod_brevix.h"
+#include "mailer/input/records.h"
+#include "mailer/input/report_fields.h"
+#include "platform/line_reader.h"
+
+#include <memory>
+
+namespace input {
+
+/// Reads a statement file from its current line to its end into the report's named fields, its
+/// lines (`details` is created at the first D record) and the run-wide mail values, which are
+/// cleared first. Raises BadRecord for a short record, an E record of fewer than 7 fields, and
+/// an account or statement reference that would name a file outside its folder; such a record
+/// stores nothing.
+void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<Details>& details,
+               modBrevix& run);
+
+/// Raises the BadRecord that names `AcctNo`.
+[[noreturn]] void DataError(const std::string& AcctNo);
+
+/// True when `name` can stand as a file or folder name without leading out of its folder.
+bool isSafeFileName(const std::string& name);
+
+}  // namespace input

@@ -1,0 +1,226 @@
+#include "platform/file_system.h"
+
+#include "platform/error.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+/// Closes a descriptor on every path out of a scope.
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+QByteArray folderOf(const QByteArray& path)
+{
+    const int slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+/// The error for a failed open of `path`: a missing folder is "Path not found", not "File not found".
+Error openError(int err, const QByteArray& hostPath, const QString& path)
+{
+    if (err == ENOENT) {
+        struct stat st;
+        if (::stat(folderOf(hostPath).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return Error(Error::PathNotFound, path);
+    }
+    return Error::fromErrno(err, path);
+}
+
+void writeAll(int fd, const char* data, size_t size, const QString& path)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw Error::fromErrno(errno, path);
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+}
+
+void syncFolder(const QByteArray& hostPath)
+{
+    Fd dir{::open(folderOf(hostPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dir.fd >= 0)
+        ::fsync(dir.fd);
+}
+
+/// Writes bytes to a hidden temporary beside `target`, flushes it, and renames it over `target`.
+void writeReplacing(const QByteArray& target, const std::string& bytes, const QString& path)
+{
+    const QByteArray folder = folderOf(target);
+    const QByteArray base = target.mid(target.lastIndexOf('/') + 1);
+    QByteArray temp = folder + "/." + base + ".XXXXXX";
+    Fd out{::mkostemp(temp.data(), O_CLOEXEC)};
+    if (out.fd < 0)
+        throw openError(errno, target, path);
+    try {
+        writeAll(out.fd, bytes.data(), bytes.size(), path);
+        if (::fsync(out.fd) != 0)
+            throw Error::fromErrno(errno, path);
+        ::fchmod(out.fd, 0644);
+        const int fd = out.fd;
+        out.fd = -1;
+        if (::close(fd) != 0)
+            throw Error::fromErrno(errno, path);
+        if (::rename(temp.constData(), target.constData()) != 0)
+            throw Error::fromErrno(errno, path);
+    } catch (...) {
+        ::unlink(temp.constData());
+        throw;
+    }
+    syncFolder(target);
+}
+
+}  // namespace
+
+void FileSystem::writeLines(const QString& path, const std::vector<std::string>& lines)
+{
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    writeFile(path, bytes);
+}
+
+QByteArray LocalFileSystem::host(const QString& path) const
+{
+    const std::optional<QString> mapped = mapper_.toHost(path);
+    if (!mapped)
+        throw Error(Error::PathNotFound, path);
+    return QFile::encodeName(*mapped);
+}
+
+QString LocalFileSystem::hostPath(const QString& path)
+{
+    return QFile::decodeName(host(path));
+}
+
+bool LocalFileSystem::exists(const QString& path)
+{
+    const std::optional<QString> mapped = mapper_.toHost(path);
+    struct stat st;
+    return mapped && ::stat(QFile::encodeName(*mapped).constData(), &st) == 0;
+}
+
+bool LocalFileSystem::isFile(const QString& path)
+{
+    const std::optional<QString> mapped = mapper_.toHost(path);
+    struct stat st;
+    return mapped && ::stat(QFile::encodeName(*mapped).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool LocalFileSystem::isFolder(const QString& path)
+{
+    const std::optional<QString> mapped = mapper_.toHost(path);
+    struct stat st;
+    return mapped && ::stat(QFile::encodeName(*mapped).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
+{
+    QStringList names;
+    const std::optional<QString> mapped = mapper_.toHost(folder);
+    if (!mapped)
+        return names;
+    const QByteArray dirPath = QFile::encodeName(*mapped);
+    DIR* dir = ::opendir(dirPath.constData());
+    if (!dir)
+        return names;
+    const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
+                                   QRegularExpression::CaseInsensitiveOption);
+    while (dirent* e = ::readdir(dir)) {
+        if (e->d_name[0] == '.')
+            continue;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        const QString name = QFile::decodeName(e->d_name);
+        if (match.match(name).hasMatch())
+            names << name;
+    }
+    ::closedir(dir);
+    return names;
+}
+
+std::string LocalFileSystem::readFile(const QString& path)
+{
+    const QByteArray h = host(path);
+    Fd in{::open(h.constData(), O_RDONLY | O_CLOEXEC)};
+    if (in.fd < 0)
+        throw openError(errno, h, path);
+    struct stat st;
+    if (::fstat(in.fd, &st) == 0 && S_ISDIR(st.st_mode))
+        throw Error(Error::PathFileAccess, path);
+    std::string bytes;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(in.fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw Error::fromErrno(errno, path);
+        }
+        if (n == 0)
+            break;
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    return bytes;
+}
+
+void LocalFileSystem::writeFile(const QString& path, const std::string& bytes)
+{
+    writeReplacing(host(path), bytes, path);
+}
+
+void LocalFileSystem::remove(const QString& path)
+{
+    const QByteArray h = host(path);
+    if (::unlink(h.constData()) != 0)
+        throw openError(errno == EISDIR ? EACCES : errno, h, path);
+}
+
+void LocalFileSystem::copyReplacing(const QString& from, const QString& to)
+{
+    writeReplacing(host(to), readFile(from), to);
+}
+
+void LocalFileSystem::moveReplacing(const QString& from, const QString& to)
+{
+    const QByteArray source = host(from);
+    const QByteArray target = host(to);
+    if (::rename(source.constData(), target.constData()) == 0) {
+        syncFolder(target);
+        return;
+    }
+    const int err = errno;
+    if (err != EXDEV) {
+        // Say which side failed: a missing source is the source's error, anything else the target's.
+        struct stat st;
+        if (::stat(source.constData(), &st) != 0)
+            throw openError(errno, source, from);
+        throw openError(err, target, to);
+    }
+    copyReplacing(from, to);
+    remove(from);
+}
+
+}  // namespace platform

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Sets up Brevix and Huevane on Debian 12: installs the system packages that are missing,
+# builds, then runs the demo ("demo") or the whole test suite ("test").
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$top/build}
+mode=${1:-}
+
+packages=(
+  build-essential cmake pkg-config git
+  qt6-base-dev libgl1-mesa-dev
+  fonts-liberation fonts-dejavu-core
+  libgtest-dev libgmock-dev libbenchmark-dev
+  poppler-utils libpoppler-cpp-dev
+  xvfb xauth
+)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build_all() {
+  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVIK_BENCHMARKS=ON >/dev/null
+  cmake --build "$build" -j "$(nproc)"
+}
+
+case "$mode" in
+  demo)
+    install_missing
+    build_all
+    exec bash "$top/demo/run-demo.sh" "$build"
+    ;;
+  test)
+    install_missing
+    build_all
+    cd "$build"
+    ctest --output-on-failure -j "$(nproc)"
+    ;;
+  *)
+    echo "usage: $0 demo|test" >&2
+    exit 2
+    ;;
+esac

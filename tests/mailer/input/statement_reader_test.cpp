@@ -1,0 +1,205 @@
+#include "mailer/input/statement_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace input;
+
+namespace {
+
+struct RecordedFields : ReportFields {
+    void setField(std::string_view name, const std::string& value) override
+    {
+        values[std::string(name)] = value;
+    }
+    std::string at(const std::string& name) const
+    {
+        auto it = values.find(name);
+        return it == values.end() ? "<unset>" : it->second;
+    }
+    std::map<std::string, std::string> values;
+};
+
+/// Reads a statement given as lines joined with CR LF.
+struct Read {
+    explicit Read(const std::string& text, modBrevix seed = {}) : run(std::move(seed))
+    {
+        platform::LineReader in(text);
+        try {
+            ReadInput(in, fields, details, run);
+        } catch (const BadRecord& e) {
+            error = e.message().toStdString();
+        }
+    }
+    int lines() const { return details ? details->Count() : 0; }
+
+    RecordedFields fields;
+    std::unique_ptr<Details> details;
+    modBrevix run;
+    std::string error;
+};
+
+const std::string kStar = "*\tTORVIK HARDWARE\t12 Mill Rd\tSpringfield\tOR 97477\tMsg one\tMsg two\tMsg three";
+const std::string kH = "H\tAcme Corp\t1 Main St\tSuite 2\tEugene OR\t06/30/26\t  1234567 \t150.00";
+const std::string kE = "E\tap@acme.example \t0105\tar@torvik.example  \tbcc@torvik.example \tYour statement  \tbody.txt ";
+const std::string kD = "D\t06/01/26\t1001\tBolts\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00";
+const std::string kF = "F\t1.00\t2.00\t3.00\t4.00\t5.00\t6.00\t21.00\t20.00";
+
+TEST(StatementReader, FillsFieldsLinesAndMailValuesFromAWholeStatement)
+{
+    const Read r(kStar + "\r\n" + kH + "\r\n" + kE + "\r\n" + kD + "\r\n" + kD + "\r\n" + kF + "\r\n");
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.fields.at("FromAddr1"), "TORVIK HARDWARE");
+    EXPECT_EQ(r.fields.at("Msg3"), "Msg three");
+    EXPECT_EQ(r.fields.at("Account"), "  1234567 ");
+    EXPECT_EQ(r.run.AcctNo, "1234567 ");
+    EXPECT_EQ(r.fields.at("BegBal"), "150.00");
+    EXPECT_EQ(r.run.CompanyLine, "TORVIK HARDWARE");
+    EXPECT_EQ(r.run.MailTo, "ap@acme.example ");
+    EXPECT_EQ(r.run.StmtRef, "0105");
+    EXPECT_EQ(r.run.MailFrom, "ar@torvik.example");
+    EXPECT_EQ(r.run.MailBcc, "bcc@torvik.example");
+    EXPECT_EQ(r.run.MailSubject, "Your statement");
+    EXPECT_EQ(r.run.BodyFile, "body.txt");
+    EXPECT_EQ(r.fields.at("BalDue"), "20.00");
+    EXPECT_EQ(r.fields.at("RemBalanceDue"), "20.00");
+    EXPECT_EQ(r.fields.at("Discount"), "<unset>");
+    ASSERT_EQ(r.lines(), 2);
+    const Detail& d = r.details->Item(1);
+    EXPECT_EQ(d.InvDate + "|" + d.Invno + "|" + d.InvDesc + "|" + d.InvAmount + "|" + d.FutDue + "|"
+                  + d.CurDue + "|" + d.Due30 + "|" + d.Due60 + "|" + d.Due90 + "|" + d.DueAmount,
+              "06/01/26|1001|Bolts|10.00|0.00|10.00|0.00|0.00|0.00|10.00");
+}
+
+TEST(StatementReader, ShortRecordsStopTheReadingAndNameTheAccount)
+{
+    const std::string at = "An Error has occured on Account ";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string error;
+        int lines;
+    } cases[] = {
+        {"* with 7 fields", kH + "\n*\t1\t2\t3\t4\t5\t6", at + "1234567 ", 0},
+        {"* with 8 fields", "*\t1\t2\t3\t4\t5\t6\t7", "", 0},
+        {"H with 7 fields", "H\t1\t2\t3\t4\t5\t6", at, 0},
+        {"D with 10 fields", kH + "\n" + kD + "\nD\t1\t2\t3\t4\t5\t6\t7\t8\t9", at + "1234567 ", 1},
+        {"D with 11 fields", "D\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10", "", 1},
+        {"F with 8 fields", "F\t1\t2\t3\t4\t5\t6\t7", at, 0},
+        {"F with 9 fields", "F\t1\t2\t3\t4\t5\t6\t7\t8", "", 0},
+        {"E with 6 fields", kH + "\nE\t1\t2\t3\t4\t5", at + "1234567 ", 0},
+        {"E with 7 fields", "E\t1\t2\t3\t4\t5\t6", "", 0},
+        {"short record before H names no one", "D\t1", at, 0},
+        {"nothing read after the short record", "D\t1\n" + kD, at, 0},
+        {"H whose account leaves its folder", "H\t1\t2\t3\t4\t5\t../12\t7", at + "../12", 0},
+        {"H whose account is ..", "H\t1\t2\t3\t4\t5\t ..\t7", at + "..", 0},
+        {"H whose account holds a backslash", "H\t1\t2\t3\t4\t5\ta\\b\t7", at + "a\\b", 0},
+        {"H whose account holds a control", "H\t1\t2\t3\t4\t5\ta\x01" "b\t7", at + "a\x01" "b", 0},
+        {"E whose reference leaves its folder", kH + "\nE\tx\t..\\..\\x\t\t\t\t", at + "1234567 ", 0},
+        {"E whose reference holds a colon", kH + "\nE\tx\tC:\t\t\t\t", at + "1234567 ", 0},
+    };
+    for (const Case& c : cases) {
+        const Read r(c.text);
+        EXPECT_EQ(r.error, c.error) << c.name;
+        EXPECT_EQ(r.lines(), c.lines) << c.name;
+    }
+}
+
+TEST(StatementReader, AShortRecordStoresNothingOfItself)
+{
+    const Read r("H\t1\t2\t3\t4\t5\t99\t7\n*\tCompany\t2\t3\t4\t5\t6");
+    EXPECT_EQ(r.fields.at("FromAddr1"), "<unset>");
+    EXPECT_EQ(r.run.CompanyLine, "");
+}
+
+TEST(StatementReader, TheNoMailMarkerNeedsExactlyNineFieldsAndCapitalA)
+{
+    const std::string base = "*\t1\t2\t3\t4\t5\t6\t7";
+    struct Case {
+        std::string text;
+        bool noEmail;
+    } cases[] = {
+        {base + "\tA", true},
+        {base + "\ta", false},
+        {base + "\tA\t", false},
+        {base + "\tA ", false},
+        {base, false},
+        {base + "\tA\n" + base, false},  // every * record clears the marker first
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Read(c.text).run.NoEmail, c.noEmail) << c.text;
+}
+
+TEST(StatementReader, TheDiscountNeedsExactlyTenFields)
+{
+    const std::string base = "F\t1\t2\t3\t4\t5\t6\t7\t8";
+    EXPECT_EQ(Read(base + "\t9").fields.at("RemitDiscount"), "9");
+    EXPECT_EQ(Read(base + "\t9").fields.at("Discount"), "9");
+    EXPECT_EQ(Read(base).fields.at("Discount"), "<unset>");
+    EXPECT_EQ(Read(base + "\t9\t10").fields.at("Discount"), "<unset>");
+}
+
+TEST(StatementReader, RecordTypesCompareExactly)
+{
+    for (const char* line : {"h\t1\t2\t3\t4\t5\t6\t7", "H \t1\t2\t3\t4\t5\t6\t7", "   ",
+                             "\tH\t1\t2\t3\t4\t5\t6\t7", "X\tanything", "", "**\t1"}) {
+        const Read r(std::string(line) + "\r\n" + kD);
+        EXPECT_EQ(r.error, "") << line;
+        EXPECT_EQ(r.fields.values.size(), 0u) << line;
+        EXPECT_EQ(r.lines(), 1) << line;
+    }
+}
+
+TEST(StatementReader, KeepsBlanksAndBytesExactlyAsRead)
+{
+    const std::string cp1252 = "Caf\xE9 \x80 5 \x81";
+    const Read r("H\t " + cp1252 + " \t2\t3\t4\t5\t6\t7\nD\t\t\t\t-1,234.00-\t\t\t\t\t\t ");
+    EXPECT_EQ(r.fields.at("ToAddr1"), " " + cp1252 + " ");
+    ASSERT_EQ(r.lines(), 1);
+    EXPECT_EQ(r.details->Item(1).InvAmount, "-1,234.00-");
+    EXPECT_EQ(r.details->Item(1).InvDesc, "");
+    EXPECT_EQ(r.details->Item(1).DueAmount, " ");
+}
+
+TEST(StatementReader, LaterRecordsOverwriteEarlierOnes)
+{
+    const Read r(kF + "\n" + kH + "\nF\t9\t9\t9\t9\t9\t9\t9\t99\nH\t1\t2\t3\t4\t5\t42\t7");
+    EXPECT_EQ(r.fields.at("BalDue"), "99");
+    EXPECT_EQ(r.run.AcctNo, "42");
+}
+
+TEST(StatementReader, ClearsThePreviousStatementsMailValues)
+{
+    modBrevix previous;
+    previous.AcctNo = "555";
+    previous.MailTo = "other@customer.example";
+    previous.StmtRef = "0104";
+    previous.CompanyLine = "OLD";
+    previous.NoEmail = true;
+    const Read r("D\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10", previous);
+    EXPECT_EQ(r.run.MailTo, "");
+    EXPECT_EQ(r.run.AcctNo, "");
+    EXPECT_EQ(r.run.StmtRef, "");
+    EXPECT_EQ(r.run.CompanyLine, "");
+    EXPECT_FALSE(r.run.NoEmail);
+    EXPECT_EQ(Read("D\t1", previous).error, "An Error has occured on Account ");
+}
+
+TEST(StatementReader, AnEmptyFileSetsNothing)
+{
+    const Read r("");
+    EXPECT_EQ(r.error, "");
+    EXPECT_TRUE(r.fields.values.empty());
+    EXPECT_EQ(r.details, nullptr);
+}
+
+TEST(StatementReader, SafeFileNames)
+{
+    for (const char* ok : {"1234567", "12 34", "A-1.2", "", "...", "caf\xE9"})
+        EXPECT_TRUE(isSafeFileName(ok)) << ok;
+    for (const char* bad : {".", "..", "a/b", "a\\b", "c:", "a\tb", "a\x7f"})
+        EXPECT_FALSE(isSafeFileName(bad)) << bad;
+}
+
+}  // namespace
