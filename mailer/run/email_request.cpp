@@ -1,0 +1,43 @@
+#include "mailer/run/email_request.h"
+
+#include "mailer/run/statement_paths.h"
+#include "platform/cp1252.h"
+#include "platform/file_system.h"
+
+namespace run {
+
+std::vector<std::string> emailRequestLines(const input::modBrevix& run, const QString& pdfName,
+                                           const QStringList& attachments)
+{
+    std::vector<std::string> lines;
+    lines.push_back("[EMAIL]");
+    lines.push_back("MAILTO=" + run.MailTo);
+    if (!run.MailFrom.empty())
+        lines.push_back("FROM=" + run.MailFrom);
+    if (!run.MailBcc.empty())
+        lines.push_back("BCC=" + run.MailBcc);
+    if (!run.MailSubject.empty())
+        lines.push_back("SUBJECT=" + run.MailSubject);
+    else
+        lines.push_back("SUBJECT=" + run.CompanyLine + " STATEMENT " + run.StmtRef);
+    if (!run.BodyFile.empty())
+        lines.push_back("BODYFILE=" + run.BodyFile);
+    std::string attach = "ATTACH=statements\\out\\" + platform::toCp1252(pdfName);
+    for (const QString& name : attachments)
+        attach += "|statements\\out\\" + platform::toCp1252(name);
+    lines.push_back(attach);
+    return lines;
+}
+
+QString writeEmailRequest(platform::FileSystem& fs, const input::modBrevix& run, const QString& pdfName,
+                          const QStringList& attachments)
+{
+    const QString name = QStringLiteral("STMT_") + platform::fromCp1252(run.AcctNo) + QStringLiteral(".TXT");
+    const QString written = storeFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + name;
+    const QString destination = inFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + name;
+    fs.writeLines(written, emailRequestLines(run, pdfName, attachments));
+    fs.moveReplacing(written, destination);
+    return destination;
+}
+
+}  // namespace run

@@ -1,0 +1,82 @@
+#pragma once
+#include "mailer/input/mod_brevix.h"
+#include "mailer/run/statement_mailer.h"
+
+#include <QWidget>
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+namespace platform {
+class FileSystem;
+class OperatorPrompt;
+}  // namespace platform
+namespace settings {
+class SettingsStore;
+}
+
+namespace run {
+
+/// The main window of Brevix: connection settings, the extra attachments, and the polling of
+/// the store's temp folder once a second after Process.
+class frmEmailStatements : public QWidget {
+    Q_OBJECT
+public:
+    /// `openAttachPicker` shows the attachment picker modally; it leaves its choice in AttachList.
+    frmEmailStatements(input::modBrevix& run, platform::FileSystem& fs, settings::SettingsStore& store,
+                       platform::OperatorPrompt& prompt, std::function<void()> openAttachPicker,
+                       QWidget* parent = nullptr);
+
+    /// Reads the settings, sets the caption and checks the temp folder; reports its own errors.
+    void Form_Load();
+    void btnProcess_Click();
+    void btnExit_Click();
+    void btnAttach_Click();
+    /// One polling tick: every waiting statement, one at a time, until the folder is empty.
+    void Timer1_Timer();
+
+    /// Whether the program has been told to end, and with which status.
+    bool ended() const { return ended_; }
+    int exitCode() const { return exitCode_; }
+
+    QGroupBox* Frame1;
+    QLabel* Label2;
+    QLineEdit* txtServer;
+    QLabel* Label3;
+    QLineEdit* txtDir;
+    QPushButton* btnAttach;
+    QListWidget* lstAttach;
+    QLabel* Label1;
+    QLineEdit* txtAccount;
+    QListWidget* File1;
+    QPushButton* btnProcess;
+    QPushButton* btnExit;
+    QTimer* Timer1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void refreshFile1();
+    void endProgram(int code);
+    QStringList attachments() const;
+
+    input::modBrevix& run_;
+    platform::FileSystem& fs_;
+    settings::SettingsStore& store_;
+    platform::OperatorPrompt& prompt_;
+    std::function<void()> openAttachPicker_;
+    StatementMailer mailer_;
+    QString file1Folder_;
+    bool ticking_ = false;
+    bool ended_ = false;
+    int exitCode_ = 0;
+};
+
+}  // namespace run

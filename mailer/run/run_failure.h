@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+#include <exception>
+
+namespace run {
+
+/// The message that ends a run, as the operator sees it.
+struct RunFailure {
+    QString title;
+    QString text;
+};
+
+/// Describes the error that ended the processing of `statementPath`. A bad record gives the
+/// reader's own message in a box titled "Error"; any other error its number and description,
+/// the file it concerns, the statement, and whether the statement file is still waiting.
+RunFailure describeFailure(std::exception_ptr error, const QString& statementPath, bool statementKept);
+
+inline const QString kProgramTitle = QStringLiteral("Brevix");
+
+}  // namespace run

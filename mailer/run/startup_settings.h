@@ -1,0 +1,18 @@
+#pragma once
+#include "mailer/input/mod_brevix.h"
+
+namespace settings {
+class SettingsStore;
+}
+
+namespace run {
+
+/// Reads the three statement colours in order. A colour that cannot be read raises
+/// platform::Error and stays not set (-1), as do those after it.
+void readStatementColours(const settings::SettingsStore& store, input::modBrevix& run);
+/// Reads the server host name and the store number, with their defaults for missing keys.
+void readConnection(const settings::SettingsStore& store, input::modBrevix& run);
+/// Saves "Host", then "Directory".
+void saveConnection(settings::SettingsStore& store, const input::modBrevix& run);
+
+}  // namespace run

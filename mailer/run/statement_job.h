@@ -1,0 +1,48 @@
+#pragma once
+#include "mailer/input/mod_brevix.h"
+
+#include <QString>
+#include <memory>
+
+namespace platform {
+class FileSystem;
+}
+namespace document {
+class Pages;
+}
+
+namespace run {
+
+/// Turns one statement file into its PDF in the out folder and the PDF's archive copy.
+class StatementJob {
+public:
+    StatementJob(input::modBrevix& run, platform::FileSystem& fs);
+    ~StatementJob();
+
+    /// Renders the statement at StmtFile, with its invoice details when a detail file lies
+    /// beside it, exports the PDF and archives a copy. Sets StmtPath, DetPath and HasDetails;
+    /// the reader sets the mail values. Errors up to the export reach the caller; the archive
+    /// copy never fails visibly. A PDF not to be mailed leaves the out folder only when its
+    /// archive copy exists.
+    void Process(const QString& StmtFile);
+
+    /// Steps of Process up to the export: the combined pages of the statement at StmtFile and,
+    /// when its detail file exists and names an invoice, the invoice pages after them.
+    const document::Pages& render(const QString& StmtFile);
+
+    /// The PDF the last Process wrote.
+    const QString& pdfPath() const { return pdfPath_; }
+    /// Whether the last Process left an archive copy.
+    bool archived() const { return archived_; }
+
+private:
+    void archive();
+
+    input::modBrevix& run_;
+    platform::FileSystem& fs_;
+    std::unique_ptr<document::Pages> combined_;
+    QString pdfPath_;
+    bool archived_ = false;
+};
+
+}  // namespace run

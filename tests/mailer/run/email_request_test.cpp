@@ -1,0 +1,98 @@
+#include "mailer/run/email_request.h"
+#include "platform/file_system.h"
+#include "tests/support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+using namespace run;
+
+namespace {
+
+input::modBrevix statement()
+{
+    input::modBrevix r;
+    r.ServerName = "host";
+    r.StoreNumber = "7";
+    r.AcctNo = "12345";
+    r.StmtRef = "0105";
+    r.CompanyLine = "TORVIK HARDWARE";
+    return r;
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& l : lines)
+        out += l + "\r\n";
+    return out;
+}
+
+TEST(EmailRequest, HoldsItsLinesInOrderAndOnlyWhenTheyHaveAValue)
+{
+    input::modBrevix all = statement();
+    all.MailTo = "ap@acme.example ";
+    all.MailFrom = "ar@torvik.example";
+    all.MailBcc = "file@torvik.example";
+    all.MailSubject = "June statement";
+    all.BodyFile = "body.txt";
+    input::modBrevix blankSubject = statement();
+    blankSubject.MailSubject = "";
+
+    struct Case {
+        const char* name;
+        input::modBrevix run;
+        QStringList attachments;
+        std::string expected;
+    } cases[] = {
+        {"nothing optional", statement(), {},
+         "[EMAIL]\r\nMAILTO=\r\nSUBJECT=TORVIK HARDWARE STATEMENT 0105\r\n"
+         "ATTACH=statements\\out\\12345.0105.PDF\r\n"},
+        {"everything", all, {"terms.pdf", "price list.doc"},
+         "[EMAIL]\r\nMAILTO=ap@acme.example \r\nFROM=ar@torvik.example\r\nBCC=file@torvik.example\r\n"
+         "SUBJECT=June statement\r\nBODYFILE=body.txt\r\n"
+         "ATTACH=statements\\out\\12345.0105.PDF|statements\\out\\terms.pdf|statements\\out\\price list.doc\r\n"},
+        {"subject built when empty", blankSubject, {},
+         "[EMAIL]\r\nMAILTO=\r\nSUBJECT=TORVIK HARDWARE STATEMENT 0105\r\n"
+         "ATTACH=statements\\out\\12345.0105.PDF\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(joined(emailRequestLines(c.run, "12345.0105.PDF", c.attachments)), c.expected) << c.name;
+}
+
+TEST(EmailRequest, KeepsWindows1252BytesAsRead)
+{
+    input::modBrevix r = statement();
+    r.CompanyLine = "CAF\xC9 \x80";
+    r.MailTo = "m\xFCller@example.de";
+    const std::vector<std::string> lines = emailRequestLines(r, QString::fromUtf8("Caf\xC3\xA9.0105.PDF"), {});
+    EXPECT_EQ(lines[1], "MAILTO=m\xFCller@example.de");
+    EXPECT_EQ(lines[2], "SUBJECT=CAF\xC9 \x80 STATEMENT 0105");
+    EXPECT_EQ(lines[3], "ATTACH=statements\\out\\Caf\xE9.0105.PDF");
+}
+
+TEST(EmailRequest, MovesTheWholeFileIntoTheInFolderReplacingAWaitingOne)
+{
+    testing_support::TempTree tree;
+    tree.mkdir("host/parlow/email7/in");
+    tree.write("host/parlow/email7/in/STMT_12345 .TXT", "an older request");
+    platform::LocalFileSystem fs(platform::PathMapper({tree.path(), {}, {}}));
+    input::modBrevix r = statement();
+    r.AcctNo = "12345 ";
+
+    const QString written = writeEmailRequest(fs, r, "12345.0105.PDF", {});
+    EXPECT_EQ(written, "\\\\host\\parlow\\email7\\in\\STMT_12345 .TXT");
+    EXPECT_EQ(tree.read("host/parlow/email7/in/STMT_12345 .TXT"),
+              "[EMAIL]\r\nMAILTO=\r\nSUBJECT=TORVIK HARDWARE STATEMENT 0105\r\nATTACH=statements\\out\\12345.0105.PDF\r\n");
+    EXPECT_FALSE(tree.exists("host/parlow/email7/STMT_12345 .TXT"));
+}
+
+TEST(EmailRequest, AnUnwritableInFolderRaisesAndLeavesTheRequestInTheStoreFolder)
+{
+    testing_support::TempTree tree;
+    tree.mkdir("host/parlow/email7");  // no in folder
+    platform::LocalFileSystem fs(platform::PathMapper({tree.path(), {}, {}}));
+    EXPECT_THROW(writeEmailRequest(fs, statement(), "12345.0105.PDF", {}), platform::Error);
+    EXPECT_TRUE(tree.exists("host/parlow/email7/STMT_12345.TXT"));
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+#include "mailer/run/frm_email_statements.h"
+#include "platform/file_system.h"
+#include "platform/recording_prompt.h"
+#include "platform/version.h"
+#include "settings/settings_store.h"
+#include "tests/support/statement_share.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using testing_support::StatementShare;
+using testing_support::statementText;
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest()
+        : fs(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")})),
+          store(share.at("config"))
+    {
+    }
+
+    /// A window on the share, with the stored values given.
+    std::unique_ptr<run::frmEmailStatements> open(const QString& host, const QString& directory)
+    {
+        if (!host.isNull())
+            store.save(settings::Host, host);
+        if (!directory.isNull())
+            store.save(settings::Directory, directory);
+        auto window = std::make_unique<run::frmEmailStatements>(run, fs, store, prompt, [this] {
+            ++pickerOpened;
+            run.AttachList = attachList;
+        });
+        window->Form_Load();
+        return window;
+    }
+
+    StatementShare share;
+    platform::LocalFileSystem fs;
+    settings::SettingsStore store;
+    platform::RecordingPrompt prompt;
+    input::modBrevix run;
+    int pickerOpened = 0;
+    QString attachList;
+};
+
+TEST_F(WindowTest, StartUpTellsTheOperatorWhatIsMissing)
+{
+    struct Case {
+        const char* name;
+        QString host, directory, colour;
+        std::vector<QString> texts;
+    } cases[] = {
+        {"reachable store", "host", "7", {}, {}},
+        {"defaults", QString(), QString(), {}, {"Cannot connect to \\\\localhost\\parlow\\email1\\statements\\temp"}},
+        {"empty store number", "host", "", {}, {"Set Server Name and Store Number"}},
+        {"unreadable colour", "host", "7", "blue", {"Error: Type mismatch at Line: 1 in Brevix."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(share.at("config")).removeRecursively();
+        if (!c.colour.isNull())
+            store.save(settings::BackGroundColorSTMT, c.colour);
+        prompt.shown.clear();
+        run = {};
+        auto window = open(c.host, c.directory);
+        EXPECT_EQ(prompt.texts(), c.texts);
+        for (const auto& shown : prompt.shown)
+            EXPECT_EQ(shown.title, "Brevix");
+        if (c.colour.isNull()) {
+            EXPECT_EQ(window->windowTitle(), "Statement Email   " + platform::versionText());
+            EXPECT_EQ(run.StmtBackColor, 15329791);
+            EXPECT_EQ(run.StmtShadeColor, -1);
+        } else {
+            // The trap skips the rest: the connection boxes stay empty, the colours not set.
+            EXPECT_EQ(window->windowTitle(), "Statement Email");
+            EXPECT_EQ(window->txtServer->text(), "");
+            EXPECT_EQ(run.StmtForeColor, 0);
+            EXPECT_EQ(run.StmtBackColor, -1);
+            EXPECT_EQ(run.StmtShadeColor, -1);
+        }
+    }
+}
+
+TEST_F(WindowTest, StartUpListsTheWaitingStatements)
+{
+    share.drop("12345.txt", statementText("12345"));
+    share.drop("notes.doc", "");
+    auto window = open("host", "7");
+    ASSERT_EQ(window->File1->count(), 1);
+    EXPECT_EQ(window->File1->item(0)->text(), "12345.txt");
+    EXPECT_EQ(window->txtServer->text(), "host");
+    EXPECT_EQ(window->txtDir->text(), "7");
+    EXPECT_FALSE(window->Label1->isVisibleTo(window.get()));
+}
+
+TEST_F(WindowTest, ProcessWithAnUnreachableFolderChangesNothing)
+{
+    auto window = open("host", "7");
+    window->show();
+    window->txtServer->setText("elsewhere");
+    window->btnProcess_Click();
+    EXPECT_EQ(prompt.texts().back(), "Cannot Connect to: \\\\elsewhere\\parlow\\email7\\statements\\temp");
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_TRUE(window->btnProcess->isEnabled());
+    EXPECT_EQ(store.get(settings::Host, "-"), "host");
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), window->txtServer);
+}
+
+TEST_F(WindowTest, ProcessSavesTheConnectionAndPollsEverySecond)
+{
+    QDir(share.at("config")).removeRecursively();
+    auto window = open("host", "7");
+    window->txtDir->setText("7");
+    window->btnProcess_Click();
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->Timer1->interval(), 1000);
+    EXPECT_FALSE(window->btnProcess->isEnabled());
+    EXPECT_TRUE(window->Label1->isVisibleTo(window.get()));
+    EXPECT_EQ(store.get(settings::Host, "-"), "host");
+    EXPECT_EQ(store.get(settings::Directory, "-"), "7");
+}
+
+TEST_F(WindowTest, ATickMailsEveryWaitingStatementWithTheListedAttachments)
+{
+    attachList = "terms.pdf\tprices.pdf\t";
+    auto window = open("host", "7");
+    window->btnAttach_Click();
+    ASSERT_EQ(window->lstAttach->count(), 2);
+    share.drop("1.txt", statementText("1"));
+    share.drop("2.txt", statementText("2"));
+    window->Timer1_Timer();
+    EXPECT_FALSE(window->ended());
+    EXPECT_EQ(window->txtAccount->text(), "");
+    EXPECT_EQ(window->File1->count(), 0);
+    EXPECT_NE(share.readStore("in/STMT_2.TXT")
+                  .find("ATTACH=statements\\out\\2.0105.PDF|statements\\out\\terms.pdf|statements\\out\\prices.pdf\r\n"),
+              std::string::npos);
+}
+
+TEST_F(WindowTest, AttachListsEveryNameBeforeTheLastTab)
+{
+    auto window = open("host", "7");
+    for (const auto& [list, expected] : std::vector<std::pair<QString, int>>{
+             {"a.pdf\tb.doc\t", 2}, {"", 0}, {"only.pdf\t", 1}}) {
+        attachList = list;
+        window->btnAttach_Click();
+        EXPECT_EQ(window->lstAttach->count(), expected) << qPrintable(list);
+    }
+    EXPECT_EQ(pickerOpened, 3);
+}
+
+TEST_F(WindowTest, ATickThatFailsShowsTheErrorEndsTheProgramAndKeepsTheStatement)
+{
+    auto window = open("host", "7");
+    share.drop("12345.txt", "H\ta\tb\tc\td\te\t1234567\tg\r\nD\tshort\r\n");
+    window->Timer1_Timer();
+    EXPECT_TRUE(window->ended());
+    EXPECT_EQ(window->exitCode(), 1);
+    ASSERT_FALSE(prompt.shown.empty());
+    EXPECT_EQ(prompt.shown.back().title, "Error");
+    EXPECT_EQ(prompt.shown.back().text, "An Error has occured on Account 1234567");
+    EXPECT_TRUE(share.inStore("statements/temp/12345.txt"));
+}
+
+TEST_F(WindowTest, ExitWithWaitingFilesAsksAndNoKeepsPolling)
+{
+    auto window = open("host", "7");
+    window->btnProcess_Click();
+    share.drop("1.txt", statementText("1"));
+
+    prompt.answers = {false};
+    window->btnExit_Click();
+    EXPECT_EQ(prompt.shown.back().text, "There are Files to Process.  Are you Sure you want to Exit?");
+    EXPECT_TRUE(prompt.shown.back().question);
+    EXPECT_FALSE(window->ended());
+    EXPECT_TRUE(window->Timer1->isActive());
+
+    window->txtDir->setText("8");  // typed, then Exit answered Yes: saved as typed
+    store.save(settings::Directory, "7");
+    share.mkdir("unc/host/parlow/email8/statements/temp");
+    share.write("unc/host/parlow/email8/statements/temp/x.txt", "");
+    prompt.answers = {true};
+    window->btnExit_Click();
+    EXPECT_TRUE(window->ended());
+    EXPECT_EQ(window->exitCode(), 0);
+    EXPECT_EQ(store.get(settings::Directory, "-"), "8");
+}
+
+TEST_F(WindowTest, ExitBeforeProcessAnsweredNoLeavesTheTimerStopped)
+{
+    share.drop("1.txt", statementText("1"));
+    auto window = open("host", "7");
+    prompt.answers = {false};
+    window->btnExit_Click();
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_FALSE(window->ended());
+}
+
+TEST_F(WindowTest, ExitWithNothingWaitingLeavesWithoutAsking)
+{
+    auto window = open("host", "7");
+    window->btnExit_Click();
+    EXPECT_TRUE(window->ended());
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+}  // namespace
