@@ -1,4 +1,5 @@
 // Brevix, the statement mailer: the main window, or the same job without one.
+#include "mailer/attach/frm_file_attach.h"
 #include "mailer/input/mod_brevix.h"
 #include "platform/file_system.h"
 #include "platform/message_box_prompt.h"
@@ -88,7 +89,13 @@ int main(int argc, char** argv)
         QApplication app(argc, argv);
         app.setApplicationName(QStringLiteral("Brevix"));
         platform::MessageBoxPrompt prompt;
-        run::frmEmailStatements window(run, fs, store, prompt, {});
+        run::frmEmailStatements* mainWindow = nullptr;
+        auto openPicker = [&] {
+            attach::frmFileAttach picker(run, fs, store, prompt, mainWindow);
+            picker.exec();
+        };
+        run::frmEmailStatements window(run, fs, store, prompt, openPicker);
+        mainWindow = &window;
         prompt.setParent(&window);
         window.show();
         window.Form_Load();
