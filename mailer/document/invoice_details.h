@@ -1,0 +1,40 @@
+#pragma once
+#include "mailer/document/report.h"
+#include "mailer/input/mod_brevix.h"
+#include "mailer/input/records.h"
+#include "platform/file_system.h"
+
+#include <memory>
+
+namespace document {
+
+/// The invoices of a statement's invoice-detail file, line by line, each closed by its
+/// ship-to address and totals. Reads run.DetPath through the file system and sets
+/// run.HeaderCount.
+class InvoiceDetails : public Report {
+public:
+    InvoiceDetails(input::modBrevix& run, platform::FileSystem& fs);
+
+    /// The invoices as read; null when the file held none.
+    const input::iHeaders* headers() const { return iHeaders_.get(); }
+
+protected:
+    void ActiveReport_DataInitialize() override;
+    void ActiveReport_FetchData(bool& eof) override;
+    void ActiveReport_ReportEnd() override;
+
+private:
+    input::modBrevix& run_;
+    platform::FileSystem& fs_;
+    std::unique_ptr<input::iHeaders> iHeaders_;
+    int64_t header_ = 1;
+    int64_t line_ = 1;
+};
+
+/// Letter, margins 360 on all four sides.
+PageGeometry invoiceDetailsGeometry();
+
+/// The invoice-details sections in print order, each control as designed.
+std::vector<Section> invoiceDetailsDesign();
+
+}  // namespace document

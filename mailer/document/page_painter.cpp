@@ -1,0 +1,136 @@
+#include "mailer/document/page_painter.h"
+
+#include "mailer/document/font_table.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace document {
+namespace {
+
+/// One pixel at 96 dots per inch.
+constexpr int kHairline = 15;
+
+}  // namespace
+
+QString fittingText(const QString& text, const QFontMetricsF& metrics, double width)
+{
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    qsizetype low = 0;
+    qsizetype high = text.size();
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (metrics.horizontalAdvance(text.left(mid)) <= width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return text.left(low);
+}
+
+const PagePainter::Face& PagePainter::face(const Style& style)
+{
+    const QString key = style.family + QLatin1Char('/') + QString::number(style.size);
+    auto it = faces_.find(key);
+    if (it == faces_.end()) {
+        const QFont font = designFont(style.family, style.size);
+        it = faces_.insert(key, Face{font, QFontMetricsF(font)});
+    }
+    return it.value();
+}
+
+void PagePainter::paintText(const PageItem& item, QPainter& painter)
+{
+    const QRectF box(item.rect);
+    if (item.style.fillColor.isValid())
+        painter.fillRect(box, item.style.fillColor);
+    if (item.text.isEmpty())
+        return;
+    const Face& f = face(item.style);
+    const QString text = fittingText(item.text, f.metrics, box.width());
+    if (text.isEmpty())
+        return;
+    const double advance = f.metrics.horizontalAdvance(text);
+    double x = box.left();
+    if (item.style.align == Align::Right)
+        x = box.right() - advance;
+    else if (item.style.align == Align::Center)
+        x = box.left() + (box.width() - advance) / 2;
+    painter.setFont(f.font);
+    painter.setPen(item.style.textColor);
+    painter.drawText(QPointF(x, box.top() + f.metrics.ascent()), text);
+}
+
+void PagePainter::paintCheckBox(const PageItem& item, QPainter& painter)
+{
+    const QRectF box(item.rect);
+    const double side = std::min(box.width(), box.height()) * 2 / 3;
+    const double inset = (box.height() - side) / 2;
+    const QRectF square(box.left() + inset, box.top() + inset, side, side);
+    painter.setPen(QPen(Qt::black, kHairline));
+    painter.setBrush(Qt::white);
+    painter.drawRect(square);
+    if (!item.checked)
+        return;
+    QPainterPath tick;
+    tick.moveTo(square.left() + side * 0.2, square.top() + side * 0.52);
+    tick.lineTo(square.left() + side * 0.42, square.top() + side * 0.75);
+    tick.lineTo(square.left() + side * 0.8, square.top() + side * 0.25);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, kHairline * 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(tick);
+}
+
+void PagePainter::paintImage(const PageItem& item, QPainter& painter)
+{
+    // Fitted whole into the frame, keeping its proportions, from the frame's top left corner.
+    const QSizeF size = QSizeF(item.image.size()).scaled(QSizeF(item.rect.size()), Qt::KeepAspectRatio);
+    painter.drawImage(QRectF(QPointF(item.rect.topLeft()), size), item.image);
+}
+
+void PagePainter::paint(const Page& page, QPainter& painter)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Without it the PDF writer stores pictures as JPEG.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
+    for (const PageItem& item : page.items()) {
+        switch (item.kind) {
+        case PageItem::Kind::Text: paintText(item, painter); break;
+        case PageItem::Kind::Box:
+            painter.setPen(QPen(Qt::black, kHairline));
+            painter.setBrush(item.style.fillColor.isValid() ? QBrush(item.style.fillColor) : QBrush());
+            painter.drawRect(QRectF(item.rect));
+            break;
+        case PageItem::Kind::Line:
+            painter.setPen(QPen(Qt::black, kHairline));
+            painter.drawLine(item.rect.topLeft(),
+                             QPoint(item.rect.x() + item.rect.width(), item.rect.y() + item.rect.height()));
+            break;
+        case PageItem::Kind::Image: paintImage(item, painter); break;
+        case PageItem::Kind::CheckBox: paintCheckBox(item, painter); break;
+        }
+    }
+    painter.restore();
+}
+
+void paintPage(const Page& page, QPainter& painter)
+{
+    PagePainter().paint(page, painter);
+}
+
+QImage renderPage(const Page& page, int dpi)
+{
+    const double scale = dpi / 1440.0;
+    QImage image(qRound(page.width() * scale), qRound(page.height() * scale), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    paintPage(page, painter);
+    return image;
+}
+
+}  // namespace document

@@ -1,0 +1,42 @@
+#pragma once
+#include "mailer/document/page.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImage>
+
+class QPainter;
+
+namespace document {
+
+/// Paints display lists; keeps the fonts it has made for the pages it paints next.
+class PagePainter {
+public:
+    /// Paints the page into a painter whose unit is one twip, origin at the page's corner.
+    void paint(const Page& page, QPainter& painter);
+
+private:
+    struct Face {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    const Face& face(const Style& style);
+    void paintText(const PageItem& item, QPainter& painter);
+    void paintCheckBox(const PageItem& item, QPainter& painter);
+    static void paintImage(const PageItem& item, QPainter& painter);
+
+    QHash<QString, Face> faces_;
+};
+
+/// Paints one page into a QPainter whose unit is one twip (PDF, images and previews).
+void paintPage(const Page& page, QPainter& painter);
+
+/// An image of a page at the given dots per inch, on white.
+QImage renderPage(const Page& page, int dpi);
+
+/// The longest start of `text` whose advance fits `width`; a value wider than its box is cut
+/// at the last whole character that fits, so the page shows and holds only what fits.
+QString fittingText(const QString& text, const QFontMetricsF& metrics, double width);
+
+}  // namespace document

@@ -1,0 +1,115 @@
+#include "mailer/document/statement.h"
+
+#include "mailer/document/picture.h"
+#include "mailer/document/statement_design.h"
+#include "mailer/input/statement_reader.h"
+#include "platform/error.h"
+#include "platform/line_reader.h"
+
+namespace document {
+namespace {
+
+const char* const kFields[] = {
+    "FromAddr1", "FromAddr2", "FromAddr3", "FromAddr4", "ToAddr1",    "ToAddr2",    "ToAddr3",
+    "ToAddr4",   "Date",      "Account",   "BegBal",    "Msg1",       "Msg2",       "Msg3",
+    "InvDate",   "Invno",     "InvDesc",   "InvAmount", "FutDue",     "CurDue",     "Due30",
+    "Due60",     "Due90",     "DueAmount", "TotOnAcct", "TotFuture",  "TotCurrent", "Past30",
+    "Past60",    "Past90",    "Total",     "BalDue",    "RemBalanceDue", "Discount", "RemitDiscount",
+};
+
+constexpr int kInvalidPicture = 481;
+
+}  // namespace
+
+const char* const Statement::NarrowLogoPath = "C:\\Program Files\\Torvik\\Stmtlogo";
+const char* const Statement::WideLogoPath = "C:\\Program Files\\Torvik\\Stmtlogowide";
+
+Statement::Statement(input::modBrevix& run, platform::FileSystem& fs)
+    : Report(statementGeometry()), run_(run), fs_(fs)
+{
+    for (Section& s : statementDesign())
+        addSection(std::move(s));
+}
+
+void Statement::ActiveReport_ReportStart() {}
+
+void Statement::ActiveReport_DataInitialize()
+{
+    platform::LineReader in(fs_.readFile(run_.StmtPath));
+    Details_.reset();
+    for (const char* name : kFields)
+        Fields().add(QLatin1String(name));
+
+    Recolour(section(QStringLiteral("PageHeader1")), false);
+    Recolour(section(QStringLiteral("Detail1")), true);
+    Recolour(section(QStringLiteral("ReportFooter1")), true);
+
+    input::ReadInput(in, Fields(), Details_, run_);
+    LoadLogo();
+    row_ = 1;
+}
+
+void Statement::Recolour(Section& section, bool shade)
+{
+    for (int i = 0; i < section.Count(); ++i) {
+        Control& c = section.control(i);
+        if (c.tag == QLatin1String("BG")) {
+            if (run_.StmtBackColor != -1)
+                c.style.fillColor = colourFromBgr(run_.StmtBackColor);
+            if (run_.StmtForeColor != -1)
+                c.style.textColor = colourFromBgr(run_.StmtForeColor);
+        }
+        if (shade && c.tag == QLatin1String("SHADE") && run_.StmtShadeColor != -1)
+            c.style.fillColor = colourFromBgr(run_.StmtShadeColor);
+    }
+}
+
+QImage Statement::LoadPicture(const QString& path)
+{
+    Control& frame = control(QStringLiteral("Logo2"));
+    const QImage picture = pictureForFrame(fs_.readFile(path), QSize(frame.width, frame.height));
+    if (picture.isNull())
+        throw platform::Error(kInvalidPicture, QStringLiteral("Invalid picture"), path);
+    return picture;
+}
+
+void Statement::LoadLogo()
+{
+    const QString narrow = QLatin1String(NarrowLogoPath);
+    const QString wide = QLatin1String(WideLogoPath);
+    const bool hasNarrow = fs_.exists(narrow);
+    const bool hasWide = fs_.exists(wide);
+    if (!hasNarrow && !hasWide)
+        return;
+    Control& logo = control(hasWide ? QStringLiteral("Logo2") : QStringLiteral("Logo1"));
+    logo.picture = LoadPicture(hasWide ? wide : narrow);
+    logo.visible = true;
+    for (const char* name : {"FromAddr1", "FromAddr2", "FromAddr3", "FromAddr4"})
+        control(QLatin1String(name)).visible = false;
+}
+
+void Statement::ActiveReport_FetchData(bool& eof)
+{
+    if (!Details_ || row_ > Details_->Count()) {
+        eof = true;
+        return;
+    }
+    eof = false;
+    const input::Detail& d = Details_->Item(static_cast<int32_t>(row_));
+    FieldList& f = Fields();
+    f.setField("InvDate", d.InvDate);
+    f.setField("Invno", d.Invno);
+    f.setField("InvDesc", d.InvDesc);
+    f.setField("InvAmount", d.InvAmount);
+    f.setField("FutDue", d.FutDue);
+    f.setField("CurDue", d.CurDue);
+    f.setField("Due30", d.Due30);
+    f.setField("Due60", d.Due60);
+    f.setField("Due90", d.Due90);
+    f.setField("DueAmount", d.DueAmount);
+    ++row_;
+}
+
+void Statement::ActiveReport_ReportEnd() {}
+
+}  // namespace document

@@ -1,0 +1,40 @@
+#pragma once
+#include "mailer/document/report.h"
+#include "mailer/input/mod_brevix.h"
+#include "mailer/input/records.h"
+#include "platform/file_system.h"
+
+#include <memory>
+
+namespace document {
+
+/// The statement of one customer: remittance stub, account heading, one shaded row per
+/// statement line, totals. Reads run.StmtPath and the logos through the file system.
+class Statement : public Report {
+public:
+    Statement(input::modBrevix& run, platform::FileSystem& fs);
+
+    /// The statement's lines as read; null before the first line is read.
+    const input::Details* details() const { return Details_.get(); }
+
+    static const char* const NarrowLogoPath;
+    static const char* const WideLogoPath;
+
+protected:
+    void ActiveReport_ReportStart() override;
+    void ActiveReport_DataInitialize() override;
+    void ActiveReport_FetchData(bool& eof) override;
+    void ActiveReport_ReportEnd() override;
+
+private:
+    void Recolour(Section& section, bool shade);
+    void LoadLogo();
+    QImage LoadPicture(const QString& path);
+
+    input::modBrevix& run_;
+    platform::FileSystem& fs_;
+    std::unique_ptr<input::Details> Details_;
+    int64_t row_ = 1;
+};
+
+}  // namespace document
