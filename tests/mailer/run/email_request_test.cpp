@@ -1,4 +1,5 @@
 #include "mailer/run/email_request.h"
+#include "platform/error.h"
 #include "platform/file_system.h"
 #include "tests/support/temp_tree.h"
 
