@@ -1,6 +1,7 @@
 // Brevix, the statement mailer: the main window, or the same job without one.
 #include "mailer/attach/frm_file_attach.h"
 #include "mailer/input/mod_brevix.h"
+#include "platform/design_fonts.h"
 #include "platform/file_system.h"
 #include "platform/message_box_prompt.h"
 #include "platform/version.h"
@@ -9,9 +10,12 @@
 #include "settings/settings_store.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QFileInfo>
 
 #include <atomic>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -81,6 +85,13 @@ int main(int argc, char** argv)
     if (!parse(argc, argv, args))
         return usage();
 
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // Qt wants a private runtime folder; a service or SSH session may not have one.
+        const QByteArray runtime = QByteArray("/tmp/brevix-runtime-") + QByteArray::number(::getuid());
+        ::mkdir(runtime.constData(), 0700);
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    }
+
     platform::LocalFileSystem fs{platform::PathMapper(platform::PathRoots::fromEnvironment())};
     settings::SettingsStore store;
     input::modBrevix& run = input::runValues();
@@ -88,6 +99,8 @@ int main(int argc, char** argv)
     if (args.mode == Arguments::Window) {
         QApplication app(argc, argv);
         app.setApplicationName(QStringLiteral("Brevix"));
+        platform::installFontSubstitutions();
+        app.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
         platform::MessageBoxPrompt prompt;
         run::frmEmailStatements* mainWindow = nullptr;
         auto openPicker = [&] {

@@ -41,7 +41,7 @@ void frmFileAttach::buildControls()
     setModal(true);
     setFixedSize(8775 / 15, 6930 / 15);
 
-    QFont labelFont(QStringLiteral("Liberation Sans"));
+    QFont labelFont(QStringLiteral("MS Sans Serif"));
     labelFont.setPointSizeF(9.75);
     auto label = [&](const QString& text, QRect where) {
         auto* l = new QLabel(text, this);

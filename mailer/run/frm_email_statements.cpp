@@ -70,9 +70,7 @@ void frmEmailStatements::buildControls()
     Label1 = new QLabel(QStringLiteral("Processing File:"), this);
     Label1->setGeometry(twips(120, 2640, 1815, 375));
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QFont big = Label1->font();
-    big.setPointSizeF(12);
-    Label1->setFont(big);
+    Label1->setFont(QFont(QStringLiteral("MS Sans Serif"), 12));
     Label1->hide();
     txtAccount = new QLineEdit(this);
     txtAccount->setGeometry(twips(2040, 2640, 1695, 375));
