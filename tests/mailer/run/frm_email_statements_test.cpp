@@ -213,3 +213,34 @@ TEST_F(WindowTest, ExitWithNothingWaitingLeavesWithoutAsking)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, EventsBetweenTwoFilesAreHandledAndCanEndTheTick)
+{
+    auto window = open("host", "7");
+    for (const char* account : {"1", "2", "3"})
+        share.drop(QString(account) + ".txt", statementText(account));
+
+    // A tick falling due during a tick does not start a second one.
+    int nested = 0;
+    QTimer::singleShot(0, [&] {
+        ++nested;
+        window->Timer1_Timer();
+    });
+    window->Timer1_Timer();
+    EXPECT_EQ(nested, 1);
+    EXPECT_TRUE(fs.list("\\\\host\\parlow\\email7\\statements\\temp", "*.txt").isEmpty());
+
+    // Exit confirmed between two files ends the program after the file in hand.
+    for (const char* account : {"4", "5", "6"})
+        share.drop(QString(account) + ".txt", statementText(account));
+    prompt.answers = {true};
+    QTimer::singleShot(0, [&] { window->btnExit_Click(); });
+    window->Timer1_Timer();
+    EXPECT_TRUE(window->ended());
+    EXPECT_EQ(fs.list("\\\\host\\parlow\\email7\\statements\\temp", "*.txt").size(), 2);
+    EXPECT_EQ(fs.list("\\\\host\\parlow\\email7\\in", "*.TXT").size(), 4);
+}
+
+}  // namespace
