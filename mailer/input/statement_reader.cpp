@@ -51,6 +51,9 @@ void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<D
         const std::string line = in.readLine();
         if (line.empty())
             continue;
+        // No statement text holds a NUL byte: the file is binary, not a statement.
+        if (line.find('\0') != std::string::npos)
+            DataError(run.AcctNo);
         platform::splitTabs(std::string_view(line), f);
         const size_t n = f.size();
         const std::string_view type = f[0];

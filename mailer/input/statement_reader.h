@@ -12,8 +12,8 @@ namespace input {
 /// Reads a statement file from its current line to its end into the report's named fields, its
 /// lines (`details` is created at the first D record) and the run-wide mail values, which are
 /// cleared first. Raises BadRecord for a short record, an E record of fewer than 7 fields, and
-/// an account or statement reference that would name a file outside its folder; such a record
-/// stores nothing.
+/// an account or statement reference that would name a file outside its folder, and a line
+/// holding a NUL byte (a binary file); such a record stores nothing.
 void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<Details>& details,
                modBrevix& run);
 

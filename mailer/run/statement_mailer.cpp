@@ -1,8 +1,10 @@
 #include "mailer/run/statement_mailer.h"
 
+#include "mailer/input/statement_reader.h"
 #include "mailer/run/email_request.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/cp1252.h"
+#include "platform/error.h"
 #include "platform/file_system.h"
 
 namespace run {
@@ -24,6 +26,10 @@ MailedStatement StatementMailer::mail(const QString& fileName, const QStringList
     MailedStatement result;
     result.file = fileName;
     run_.StmtPath = tempFolder(run_.ServerName, run_.StoreNumber) + QLatin1Char('\\') + fileName;
+    // The file's name goes into the PDF's name and the request's ATTACH line: a line end in it
+    // would add lines of its own choosing to the request.
+    if (!input::isSafeFileName(platform::toCp1252(fileName)))
+        throw platform::Error(platform::Error::PathFileAccess, run_.StmtPath);
     job_.Process(run_.StmtPath);
     result.account = platform::fromCp1252(run_.AcctNo);
     result.pdfPath = job_.pdfPath();

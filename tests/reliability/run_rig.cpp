@@ -9,6 +9,9 @@ namespace reliability {
 
 RunRig::RunRig() : local(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")})), fs(local)
 {
+    settings::SettingsStore store(share.at("config"));
+    store.save(settings::Host, "host");
+    store.save(settings::Directory, "7");
     fs.before = [this](FaultFileSystem::Op op, const QString& path) {
         if (op == FaultFileSystem::Op::Remove && path.contains(QLatin1String("\\statements\\temp\\"))) {
             const QString name = path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
@@ -47,9 +50,7 @@ void RunRig::drop(int count, const QSet<int>& notMailedNumbers)
 
 int RunRig::once()
 {
-    settings::SettingsStore store(share.at("config"));
-    store.save(settings::Host, "host");
-    store.save(settings::Directory, "7");
+    const settings::SettingsStore store(share.at("config"));
     out.str({});
     err.str({});
     run = input::modBrevix();
