@@ -14,6 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils libpoppler-cpp-dev
   xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 install_missing() {

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Soak: COUNT one-page statements (default 10,000) through the real `brevix --once` on a local
+# share. Prints statements per second, the resident memory after the first 100 statements, the
+# highest after that, and the peak. Usage: bench/soak.sh [BUILD_FOLDER] [COUNT]
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+count=${2:-10000}
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/brevix-soak.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+
+store="$scratch/unc/host/parlow/email7"
+mkdir -p "$store/statements/temp" "$store/statements/tempdet" "$store/statements/out" "$store/in" \
+  "$scratch/unc/host/tarnlnk/TVK7/STATEMENTS/0105" "$scratch/config" "$scratch/install"
+lines=""
+for i in $(seq 1 25); do
+  lines+="D\t06/01/26\t$((1000 + i))\tBolts and washers\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n"
+done
+for i in $(seq 100001 $((100000 + count))); do
+  printf "*\tTORVIK HARDWARE\t12 Mill Rd\tSpringfield OR\t\tThank you\t\t\r\nH\tAcme Corp\t1 Main St\tEugene OR 97401\t\t06/30/26\t$i\t150.00\r\nE\tap@acme.example\t0105\tar@torvik.example\t\t\t\r\n${lines}F\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t10.00\r\n" \
+    > "$store/statements/temp/$i.txt"
+done
+
+export TORVIK_UNC_ROOT="$scratch/unc" TORVIK_HOME="$scratch/install" XDG_CONFIG_HOME="$scratch/config"
+start=$(date +%s.%N)
+"$build/mailer/brevix" --once --server host --store 7 > "$scratch/done.txt" &
+pid=$!
+# One sample every 0.2 s: statements done, resident KiB, peak KiB.
+while [ -r "/proc/$pid/status" ]; do
+  read -r rss hwm < <(awk '/^VmRSS/{r=$2} /^VmHWM/{h=$2} END{print r+0, h+0}' "/proc/$pid/status" 2>/dev/null || echo "0 0")
+  [ "$rss" -gt 0 ] && echo "$(wc -l < "$scratch/done.txt") $rss $hwm" >> "$scratch/samples"
+  sleep 0.2
+done
+wait "$pid"
+end=$(date +%s.%N)
+
+done_count=$(wc -l < "$scratch/done.txt")
+awk -v n="$done_count" -v s="$start" -v e="$end" '
+  $1 >= 100 && base == "" { base = $2 }
+  $1 >= 100 && $2 > high { high = $2 }
+  { peak = $3 > peak ? $3 : peak }
+  END {
+    t = e - s
+    printf "statements:          %d in %.1f s, %.1f per second\n", n, t, n / t
+    printf "resident at 100:     %.1f MiB\n", base / 1024
+    printf "highest after 100:   %.1f MiB (+%.1f MiB)\n", high / 1024, (high - base) / 1024
+    printf "peak resident:       %.1f MiB\n", peak / 1024
+  }' "$scratch/samples"
+[ "$done_count" -eq "$count" ] || { echo "only $done_count of $count statements were processed" >&2; exit 1; }
