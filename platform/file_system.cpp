@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <limits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -91,6 +92,11 @@ void writeReplacing(const QByteArray& target, const std::string& bytes, const QS
 
 }  // namespace
 
+QString FileSystem::firstMatch(const QString& folder, const QString& pattern)
+{
+    return list(folder, pattern).value(0);
+}
+
 void FileSystem::writeLines(const QString& path, const std::vector<std::string>& lines)
 {
     std::string bytes;
@@ -135,7 +141,7 @@ bool LocalFileSystem::isFolder(const QString& path)
     return mapped && ::stat(QFile::encodeName(*mapped).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
+QStringList LocalFileSystem::scan(const QString& folder, const QString& pattern, int limit) const
 {
     QStringList names;
     const std::optional<QString> mapped = mapper_.toHost(folder);
@@ -147,18 +153,31 @@ QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
         return names;
     const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
                                    QRegularExpression::CaseInsensitiveOption);
-    while (dirent* e = ::readdir(dir)) {
+    while (names.size() < limit) {
+        const dirent* e = ::readdir(dir);
+        if (!e)
+            break;
         if (e->d_name[0] == '.')
             continue;
-        struct stat st;
-        if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
-            continue;
         const QString name = QFile::decodeName(e->d_name);
-        if (match.match(name).hasMatch())
+        if (!match.match(name).hasMatch())
+            continue;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
             names << name;
     }
     ::closedir(dir);
     return names;
+}
+
+QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
+{
+    return scan(folder, pattern, std::numeric_limits<int>::max());
+}
+
+QString LocalFileSystem::firstMatch(const QString& folder, const QString& pattern)
+{
+    return scan(folder, pattern, 1).value(0);
 }
 
 std::string LocalFileSystem::readFile(const QString& path)

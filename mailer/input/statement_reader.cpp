@@ -36,8 +36,9 @@ bool isSafeFileName(const std::string& name)
 {
     if (name == "." || name == "..")
         return false;
+    // '|' separates the attachments of a request's ATTACH line, which names the PDF.
     for (unsigned char c : name)
-        if (c == '\\' || c == '/' || c == ':' || c < 0x20 || c == 0x7F)
+        if (c == '\\' || c == '/' || c == ':' || c == '|' || c < 0x20 || c == 0x7F)
             return false;
     return true;
 }

@@ -20,7 +20,8 @@ void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<D
 /// Raises the BadRecord that names `AcctNo`.
 [[noreturn]] void DataError(const std::string& AcctNo);
 
-/// True when `name` can stand as a file or folder name without leading out of its folder.
+/// True when `name` can stand as a file or folder name without leading out of its folder, and
+/// in a request's ATTACH line without splitting it.
 bool isSafeFileName(const std::string& name);
 
 }  // namespace input

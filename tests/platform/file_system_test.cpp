@@ -57,6 +57,23 @@ TEST_F(FileSystemTest, ListsOrdinaryFilesMatchingInAnyCase)
     EXPECT_TRUE(fs.list("\\\\\\parlow\\email7\\statements\\temp", "*.txt").isEmpty());
 }
 
+TEST_F(FileSystemTest, TheFirstMatchIsTheFirstOfTheListing)
+{
+    const QString temp = "unc/host/parlow/email7/statements/temp/";
+    tree.mkdir(temp);
+    EXPECT_EQ(fs.firstMatch(kStore + "\\statements\\temp", "*.txt"), "");
+    // Hidden files, folders and other names come before the match in some directory orders.
+    tree.write(temp + ".partial.txt");
+    tree.mkdir(temp + "folder.txt");
+    for (int i = 0; i < 50; ++i)
+        tree.write(temp + QString("%1.pdf").arg(i));
+    EXPECT_EQ(fs.firstMatch(kStore + "\\statements\\temp", "*.txt"), "");
+    for (int i = 0; i < 50; ++i)
+        tree.write(temp + QString("%1.TXT").arg(i));
+    EXPECT_EQ(fs.firstMatch(kStore + "\\statements\\temp", "*.txt"), fs.list(kStore + "\\statements\\temp", "*.txt").first());
+    EXPECT_EQ(fs.firstMatch(kStore + "\\statements\\nowhere", "*.txt"), "");
+}
+
 TEST_F(FileSystemTest, TellsFilesFromFolders)
 {
     tree.write("unc/host/parlow/email7/statements/temp/a.txt");

@@ -48,6 +48,11 @@ QStringList FaultFileSystem::list(const QString& folder, const QString& pattern)
     return call(Op::List, folder, [&] { return inner_.list(folder, pattern); });
 }
 
+QString FaultFileSystem::firstMatch(const QString& folder, const QString& pattern)
+{
+    return call(Op::List, folder, [&] { return inner_.firstMatch(folder, pattern); });
+}
+
 std::string FaultFileSystem::readFile(const QString& path)
 {
     return call(Op::Read, path, [&] { return inner_.readFile(path); });

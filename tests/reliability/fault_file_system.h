@@ -26,6 +26,7 @@ public:
     bool isFile(const QString& path) override;
     bool isFolder(const QString& path) override;
     QStringList list(const QString& folder, const QString& pattern) override;
+    QString firstMatch(const QString& folder, const QString& pattern) override;
     std::string readFile(const QString& path) override;
     void writeFile(const QString& path, const std::string& bytes) override;
     void remove(const QString& path) override;

@@ -80,6 +80,8 @@ TEST(HostileInput, GivesItsMessageKeepsTheFileAndWritesNothing)
          "An Error has occured on Account 555\n"},
         {"reference with a control character", "1.txt", statement("555", "01\x7f" "05"),
          "An Error has occured on Account 555\n"},
+        {"reference with an attachment separator", "1.txt", statement("555", "0105|evil.pdf"),
+         "An Error has occured on Account 555\n"},
         {"binary garbage", "1.txt", garbage(64 * 1024), "An Error has occured on Account \n"},
         {"garbage after a good start", "1.txt", statement("555", "0105") + garbage(4096),
          "An Error has occured on Account 555\n"},

@@ -198,7 +198,7 @@ TEST(StatementReader, SafeFileNames)
 {
     for (const char* ok : {"1234567", "12 34", "A-1.2", "", "...", "caf\xE9"})
         EXPECT_TRUE(isSafeFileName(ok)) << ok;
-    for (const char* bad : {".", "..", "a/b", "a\\b", "c:", "a\tb", "a\x7f"})
+    for (const char* bad : {".", "..", "a/b", "a\\b", "c:", "a\tb", "a\x7f", "a|b"})
         EXPECT_FALSE(isSafeFileName(bad)) << bad;
 }
 
