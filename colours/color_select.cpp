@@ -144,6 +144,9 @@ void ColorSelect::buildControls()
         "QGroupBox#Frame2::title { subcontrol-origin: border; left: 6px; top: -7px; padding: 0 2px; }"));
     OptInvoice = place(new QRadioButton(QStringLiteral("Invoice"), Frame2), "OptInvoice", {240, 240, 1095, 255});
     OptStatement = place(new QRadioButton(QStringLiteral("Statement"), Frame2), "OptStatement", {1920, 240, 1335, 255});
+    // A style sheet stops the window's font from reaching the frame's options.
+    for (QWidget* w : {static_cast<QWidget*>(OptInvoice), static_cast<QWidget*>(OptStatement)})
+        w->setFont(font());
     OptFore = place(new QRadioButton(QStringLiteral("Foreground"), this), "OptFore", {240, 5880, 1575, 375});
     OptBack = place(new QRadioButton(QStringLiteral("Background"), this), "OptBack", {240, 6240, 1575, 375});
     OptShade = place(new QRadioButton(QStringLiteral("Shade"), this), "OptShade", {240, 6600, 1575, 375});
@@ -233,9 +236,9 @@ void ColorSelect::showState()
         setBackColour(l, example.rowFill);
 
     const Rgb rgb = selection_.readout();
-    lblRed->setText(readoutCaption(QStringLiteral("Red:"), rgb.red));
-    lblGreen->setText(readoutCaption(QStringLiteral("Green:"), rgb.green));
-    lblBlue->setText(readoutCaption(QStringLiteral("Blue:"), rgb.blue));
+    lblRed->setText(readoutCaption(QStringLiteral("Red: "), rgb.red));
+    lblGreen->setText(readoutCaption(QStringLiteral("Green: "), rgb.green));
+    lblBlue->setText(readoutCaption(QStringLiteral("Blue: "), rgb.blue));
 
     Label2->setText(selection_.logoCaption());
     OptShade->setVisible(selection_.shadeOffered());

@@ -18,7 +18,8 @@ struct Rgb {
 
 Rgb rgbOf(int32_t colour);
 
-/// One readout caption: "Red: " and the number with a leading blank unless negative ("Red:  208").
+/// One readout caption: the label ("Red: ") and the number with a leading blank unless it is
+/// negative ("Red:  208", "Red: -1").
 QString readoutCaption(const QString& label, int32_t value);
 
 /// The right-click text: "Red: 208   Green: 240  Blue: 255".
