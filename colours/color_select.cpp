@@ -13,6 +13,7 @@
 #include "platform/version.h"
 
 #include <QCloseEvent>
+#include <QButtonGroup>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -174,8 +175,12 @@ void ColorSelect::buildControls()
         l->setFont(designFont(9.75));
 
     // Each option group is exclusive on its own: the roles on the window, the form types in Frame2.
+    auto* roles = new QButtonGroup(this);
     for (QRadioButton* o : {OptFore, OptBack, OptShade})
-        o->setAutoExclusive(true);
+        roles->addButton(o);
+    auto* formTypes = new QButtonGroup(this);
+    for (QRadioButton* o : {OptInvoice, OptStatement})
+        formTypes->addButton(o);
 
     connect(OptInvoice, &QRadioButton::clicked, this, [this] { OptInvoice_Click(); });
     connect(OptStatement, &QRadioButton::clicked, this, [this] { OptStatement_Click(); });

@@ -163,6 +163,7 @@ TEST_F(ColorSelectTest, StatementShowsAnUnsetShadeInTheDesignedShadeAndWritesItB
     ASSERT_TRUE(w.OptShade->isVisible());
     click(w.OptShade);
     EXPECT_EQ(readout(), QStringList({"Red: -1", "Green: -1", "Blue:  255"}));
+    EXPECT_FALSE(w.OptFore->isChecked() || w.OptBack->isChecked() || w.OptInvoice->isChecked());
     w.close();
     EXPECT_EQ(stored(settings::StmtShade), "-1");
 }
@@ -193,17 +194,6 @@ TEST_F(ColorSelectTest, DefaultResetsTheSelectedFormTypeOnly)
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(stored(keys[i]), c.expected[i]) << keys[i].name << " statement " << c.statement;
     }
-}
-
-TEST_F(ColorSelectTest, BackToInvoiceKeepsABlackRowBandWhenTheShadeIsZero)
-{
-    store(settings::StmtShade, "0");
-    ColorSelect& w = open();
-    click(w.OptStatement);
-    EXPECT_EQ(w.Shade1->fill(), QColor(Qt::black));
-    click(w.OptInvoice);
-    EXPECT_EQ(w.Shade1->fill(), QColor(Qt::black));
-    EXPECT_EQ(backOf(w.Label9), QColor(Qt::black));
 }
 
 TEST_F(ColorSelectTest, CancellingTheColourDialogChangesNothingAndChoosingAppliesTheColour)
