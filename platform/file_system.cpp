@@ -137,12 +137,21 @@ bool LocalFileSystem::isFolder(const QString& path)
 
 QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
 {
+    return scan(folder, pattern, false);
+}
+
+QString LocalFileSystem::firstMatch(const QString& folder, const QString& pattern)
+{
+    return scan(folder, pattern, true).value(0);
+}
+
+QStringList LocalFileSystem::scan(const QString& folder, const QString& pattern, bool firstOnly) const
+{
     QStringList names;
     const std::optional<QString> mapped = mapper_.toHost(folder);
     if (!mapped)
         return names;
-    const QByteArray dirPath = QFile::encodeName(*mapped);
-    DIR* dir = ::opendir(dirPath.constData());
+    DIR* dir = ::opendir(QFile::encodeName(*mapped).constData());
     if (!dir)
         return names;
     const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
@@ -150,12 +159,15 @@ QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
     while (dirent* e = ::readdir(dir)) {
         if (e->d_name[0] == '.')
             continue;
+        const QString name = QFile::decodeName(e->d_name);
+        if (!match.match(name).hasMatch())
+            continue;
         struct stat st;
         if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
             continue;
-        const QString name = QFile::decodeName(e->d_name);
-        if (match.match(name).hasMatch())
-            names << name;
+        names << name;
+        if (firstOnly)
+            break;
     }
     ::closedir(dir);
     return names;

@@ -23,6 +23,11 @@ public:
     /// Bare names of the ordinary, non-hidden files of `folder` matching `pattern` ("*.txt")
     /// in any letter case, in directory order. Empty when the folder cannot be read.
     virtual QStringList list(const QString& folder, const QString& pattern) = 0;
+    /// The first name `list` would give, or an empty text; stops reading the folder there.
+    virtual QString firstMatch(const QString& folder, const QString& pattern)
+    {
+        return list(folder, pattern).value(0);
+    }
     virtual std::string readFile(const QString& path) = 0;
     /// Writes the bytes and flushes them to disk before returning; replaces an existing file.
     virtual void writeFile(const QString& path, const std::string& bytes) = 0;
@@ -47,6 +52,7 @@ public:
     bool isFile(const QString& path) override;
     bool isFolder(const QString& path) override;
     QStringList list(const QString& folder, const QString& pattern) override;
+    QString firstMatch(const QString& folder, const QString& pattern) override;
     std::string readFile(const QString& path) override;
     void writeFile(const QString& path, const std::string& bytes) override;
     void remove(const QString& path) override;
@@ -59,6 +65,7 @@ public:
 private:
     /// The host path as bytes for system calls; raises "Path not found" for unmapped text.
     QByteArray host(const QString& path) const;
+    QStringList scan(const QString& folder, const QString& pattern, bool firstOnly) const;
 
     PathMapper mapper_;
 };

@@ -14,8 +14,7 @@ StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs
 
 QString StatementMailer::nextStatement() const
 {
-    const QStringList names = fs_.list(tempFolder(run_.ServerName, run_.StoreNumber), QStringLiteral("*.txt"));
-    return names.isEmpty() ? QString() : names.first();
+    return fs_.firstMatch(tempFolder(run_.ServerName, run_.StoreNumber), QStringLiteral("*.txt"));
 }
 
 MailedStatement StatementMailer::mail(const QString& fileName, const QStringList& attachments)

@@ -54,6 +54,8 @@ TEST_F(FileSystemTest, ListsOrdinaryFilesMatchingInAnyCase)
     names.sort();
     EXPECT_EQ(names, QStringList({"1.txt", "2.TXT", "3.Txt"}));
     EXPECT_TRUE(fs.list(kStore + "\\statements\\nowhere", "*.txt").isEmpty());
+    EXPECT_TRUE(names.contains(fs.firstMatch(kStore + "\\statements\\temp", "*.TXT")));
+    EXPECT_EQ(fs.firstMatch(kStore + "\\statements\\temp", "*.doc"), "");
     EXPECT_TRUE(fs.list("\\\\\\parlow\\email7\\statements\\temp", "*.txt").isEmpty());
 }
 
