@@ -1,8 +1,26 @@
 #include "tests/mailer/document/document_fixture.h"
 
+#include "mailer/document/invoice_details.h"
+#include "mailer/document/statement.h"
+
 #include <QString>
 
 namespace testing_support {
+
+document::Pages DocumentFixture::combined(bool withInvoices)
+{
+    document::Pages all;
+    auto append = [&](document::Report&& report) {
+        report.Run();
+        for (int i = 0; i < report.pages().Count(); ++i)
+            all.Insert(all.Count(), report.pages().Item(i));
+        all.Commit();
+    };
+    append(document::Statement(run, fs));
+    if (withInvoices)
+        append(document::InvoiceDetails(run, fs));
+    return all;
+}
 
 std::string statementText(int lines, bool discount)
 {
