@@ -65,16 +65,6 @@ TEST(PageLayout, BreaksWhereTheNextSectionWouldReachThePageFooter)
     }
 }
 
-TEST(PageLayout, ZeroHeightSectionsNeverBreakAPage)
-{
-    PageLayout l(PageGeometry{}, 480, 360);
-    l.start(360);
-    for (int i = 0; i < 39; ++i)  // 1200 + 39 * 360 = 15240 > 15120: row 39 breaks
-        l.add(SectionKind::Detail, 360);
-    l.add(SectionKind::GroupHeader, 0);
-    EXPECT_EQ(line(l.placements().back()), "group-header 2 1200");
-}
-
 TEST(PageLayout, PositionsPassTheSixteenBitRange)
 {
     const PageLayout l = layout(360, 360, 480, 360, 40000, 360, 0);
