@@ -65,6 +65,13 @@ TEST(PageLayout, BreaksWhereTheNextSectionWouldReachThePageFooter)
     }
 }
 
+TEST(PageLayout, ASectionEndingExactlyAtThePageFooterStillFits)
+{
+    // After 24 rows the report footer starts at 13200; the page footer starts at 15105.
+    EXPECT_EQ(layout(720, 4725, 1275, 375, 24, 270, 1905).pageCount(), 1);
+    EXPECT_EQ(layout(720, 4725, 1275, 375, 24, 270, 1906).pageCount(), 2);
+}
+
 TEST(PageLayout, PositionsPassTheSixteenBitRange)
 {
     const PageLayout l = layout(360, 360, 480, 360, 40000, 360, 0);
