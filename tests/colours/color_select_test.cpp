@@ -3,6 +3,7 @@
 #include "colours/colour_dialog.h"
 #include "colours/image_box.h"
 #include "colours/picture_box.h"
+#include "colours/saved_colours.h"
 #include "colours/shape_control.h"
 #include "platform/file_system.h"
 #include "platform/recording_prompt.h"
@@ -22,26 +23,15 @@ using namespace huevane;
 
 namespace {
 
-const settings::Key kSix[] = {settings::ForeGroundColor,     settings::BackGroundColor,     settings::InvoiceShade,
-                              settings::ForeGroundColorSTMT, settings::BackGroundColorSTMT, settings::StmtShade};
-
-/// Answers the colour dialog with `answer` and remembers where its owner stood.
-struct ScriptedDialog : ColourDialog {
+/// Also answers the colour dialog with `answer`, remembering where its owner stood.
+class ColorSelectTest : public ::testing::Test, public ColourDialog {
+protected:
     std::optional<QColor> choose(QWidget& owner) override
     {
-        ++calls;
-        ownerPlace = QRect(owner.frameGeometry().topLeft(), owner.size());
-        ownerVisible = owner.isVisible();
+        ++dialogs;
+        dialogPlace = owner.isVisible() ? QRect(owner.frameGeometry().topLeft(), owner.size()) : QRect();
         return answer;
     }
-    std::optional<QColor> answer;
-    int calls = 0;
-    QRect ownerPlace;
-    bool ownerVisible = false;
-};
-
-class ColorSelectTest : public ::testing::Test {
-protected:
     /// A logo whose pixel (x, y) has red x, green y and blue 77.
     void logo(const char* name, int width, int height)
     {
@@ -52,16 +42,17 @@ protected:
         tree.mkdir("home");
         image.save(tree.at(QStringLiteral("home/") + name), "PNG");
     }
+    /// The six stored colour texts, ForeGroundColor to StmtShade.
     QStringList storedSix() const
     {
         QStringList texts;
-        for (const settings::Key& key : kSix)
-            texts << settingsStore.get(key, "<missing>");
+        for (const SavedColours::Write& w : SavedColours::writesFor({}))
+            texts << settingsStore.get(w.key, "<missing>");
         return texts;
     }
     ColorSelect& open()
     {
-        window = std::make_unique<ColorSelect>(settingsStore, files, prompt, dialog);
+        window = std::make_unique<ColorSelect>(settingsStore, files, prompt, *this);
         window->show();
         return *window;
     }
@@ -75,7 +66,9 @@ protected:
     settings::SettingsStore settingsStore{tree.at("config")};
     platform::LocalFileSystem files{platform::PathMapper({tree.at("unc"), tree.at("home"), tree.at("cache")})};
     platform::RecordingPrompt prompt;
-    ScriptedDialog dialog;
+    std::optional<QColor> answer;
+    int dialogs = 0;
+    QRect dialogPlace;  // empty unless the owner was shown
     std::unique_ptr<ColorSelect> window;
 };
 
@@ -139,8 +132,7 @@ TEST_F(ColorSelectTest, AnUnreadableColourIsNamedOnceAndAnUnsetShadeIsShownAsThe
 TEST_F(ColorSelectTest, DefaultResetsTheSelectedFormTypeOnly)
 {
     for (bool statement : {true, false}) {
-        for (int i = 0; i < 6; ++i)
-            settingsStore.save(kSix[i], QString::number(i + 1));
+        SavedColours(settingsStore, prompt).write({1, 2, 3, 4, 5, 6});
         ColorSelect& w = open();
         if (statement)
             click(w.OptStatement);
@@ -160,15 +152,13 @@ TEST_F(ColorSelectTest, CancellingTheColourDialogChangesNothingAndChoosingApplie
     click(w.OptBack);
     click(w.Command3);
     click(w.Command1);
-    ASSERT_EQ(dialog.calls, 1);
-    EXPECT_TRUE(dialog.ownerVisible);
-    EXPECT_EQ(dialog.ownerPlace, QRect(395, w.frameGeometry().top() + 67, 3, 3));
+    ASSERT_EQ(dialogs, 1);
+    EXPECT_EQ(dialogPlace, QRect(395, w.frameGeometry().top() + 67, 3, 3));
     EXPECT_EQ(readout(), QStringList({"Red:  208", "Green:  240", "Blue:  255"}));
     EXPECT_EQ(w.Shape1->fill(), QColor(208, 240, 255));
     EXPECT_FALSE(w.selection().pickMode());
-    EXPECT_EQ(w.Picture1->cursor().shape(), Qt::ArrowCursor);
 
-    dialog.answer = QColor(0x12, 0x34, 0x56);
+    answer = QColor(0x12, 0x34, 0x56);
     click(w.Command1);
     EXPECT_EQ(readout(), QStringList({"Red:  18", "Green:  52", "Blue:  86"}));
     EXPECT_EQ(w.Shape1->fill(), QColor(0x12, 0x34, 0x56));
@@ -192,7 +182,6 @@ TEST_F(ColorSelectTest, ANarrowLogoScrollsBelowZeroWithoutChangingThePixelsItRea
 
     w.setScrollValue(w.HScroll1, -1500);
     w.setScrollValue(w.VScroll1, -300);
-    EXPECT_EQ(w.scrollValue(w.HScroll1), -1500);
     EXPECT_EQ(w.Picture1->pos(), QPoint(100, 20));
     click(w.Command3);
     press(Qt::LeftButton, {7, 3});
@@ -250,12 +239,11 @@ TEST_F(ColorSelectTest, WideningBeyond7000TwipsResizesTheViewport)
 {
     logo("logo", 1000, 30);
     ColorSelect& w = open();
-    const int border = w.frameGeometry().width() - w.width();
-    auto resizeOuter = [&](int outer) {
+    const QRect start = w.Frame1->geometry();
+    const auto resizeOuter = [&w, border = w.frameGeometry().width() - w.width()](int outer) {
         w.resize(outer - border, w.height());
         QApplication::processEvents();
     };
-    const QRect start = w.Frame1->geometry();
     EXPECT_GT(start.width(), 800);
     resizeOuter(466);
     EXPECT_EQ(w.Frame1->geometry(), start);

@@ -17,22 +17,18 @@ void start(ColourSelection& s, const DocumentColours& stored)
     s.adoptStored(stored);
 }
 
-TEST(ColourSelection, StoredInvoiceColoursOfMinusOneLeaveTheStartingBlack)
-{
-    int logoLoads = 0;
-    ColourSelection s{[&] { ++logoLoads; }};
-    start(s, {-1, -1, -1, 0, 0xFFFFFF, 0xE9E9FF});
-    EXPECT_EQ(s.example().headingText, 0);
-    EXPECT_EQ(s.example().headingFill, 0);
-    EXPECT_EQ(parts(s.readout()), std::make_tuple(-1, -1, 255));
-    EXPECT_EQ(logoLoads, 1);
-}
-
-TEST(ColourSelection, BackToInvoiceWhitensTheRowBandUnlessTheShadeIsZero)
+// Stored invoice colours of -1 leave the starting black; back on the invoice the row band turns
+// white unless the statement shade is 0.
+TEST(ColourSelection, StartsAndSwitchesFormTypesShowingOnlyColoursThatAreSet)
 {
     for (int32_t shade : {0, 255, -1}) {
-        ColourSelection s{nullptr};
-        start(s, {0, 16773328, -1, 0, 0xFFFFFF, shade});
+        int logoLoads = 0;
+        ColourSelection s{[&] { ++logoLoads; }};
+        start(s, {-1, -1, -1, 0, 0xFFFFFF, shade});
+        EXPECT_EQ(s.example().headingText, 0);
+        EXPECT_EQ(s.example().headingFill, 0);
+        EXPECT_EQ(parts(s.readout()), std::make_tuple(-1, -1, 255));
+        EXPECT_EQ(logoLoads, 1);
         s.selectFormType(FormType::Statement);
         s.selectFormType(FormType::Invoice);
         EXPECT_EQ(s.example().rowFill, shade == 0 ? 0 : 0xFFFFFF) << shade;
@@ -61,7 +57,8 @@ TEST(ColourSelection, ApplyColorStoresTheColourOfTheSelectedRoleAndFormType)
         EXPECT_EQ(s.colours(), c.expected) << int(c.role);
         EXPECT_EQ(parts(s.readout()), std::make_tuple(7, 0, 0));
         const ExampleColours& e = s.example();
-        EXPECT_EQ((c.role == Role::Foreground ? e.headingText : c.role == Role::Background ? e.headingFill : e.rowFill), 7);
+        const int32_t shown[] = {e.headingText, e.headingFill, e.rowFill};  // by role
+        EXPECT_EQ(shown[int(c.role)], 7);
     }
 }
 
