@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <limits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -92,11 +91,6 @@ void writeReplacing(const QByteArray& target, const std::string& bytes, const QS
 
 }  // namespace
 
-QString FileSystem::firstMatch(const QString& folder, const QString& pattern)
-{
-    return list(folder, pattern).value(0);
-}
-
 void FileSystem::writeLines(const QString& path, const std::vector<std::string>& lines)
 {
     std::string bytes;
@@ -141,43 +135,42 @@ bool LocalFileSystem::isFolder(const QString& path)
     return mapped && ::stat(QFile::encodeName(*mapped).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-QStringList LocalFileSystem::scan(const QString& folder, const QString& pattern, int limit) const
+QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
+{
+    return scan(folder, pattern, false);
+}
+
+QString LocalFileSystem::firstMatch(const QString& folder, const QString& pattern)
+{
+    return scan(folder, pattern, true).value(0);
+}
+
+QStringList LocalFileSystem::scan(const QString& folder, const QString& pattern, bool firstOnly) const
 {
     QStringList names;
     const std::optional<QString> mapped = mapper_.toHost(folder);
     if (!mapped)
         return names;
-    const QByteArray dirPath = QFile::encodeName(*mapped);
-    DIR* dir = ::opendir(dirPath.constData());
+    DIR* dir = ::opendir(QFile::encodeName(*mapped).constData());
     if (!dir)
         return names;
     const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
                                    QRegularExpression::CaseInsensitiveOption);
-    while (names.size() < limit) {
-        const dirent* e = ::readdir(dir);
-        if (!e)
-            break;
+    while (dirent* e = ::readdir(dir)) {
         if (e->d_name[0] == '.')
             continue;
         const QString name = QFile::decodeName(e->d_name);
         if (!match.match(name).hasMatch())
             continue;
         struct stat st;
-        if (::fstatat(::dirfd(dir), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
-            names << name;
+        if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        names << name;
+        if (firstOnly)
+            break;
     }
     ::closedir(dir);
     return names;
-}
-
-QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
-{
-    return scan(folder, pattern, std::numeric_limits<int>::max());
-}
-
-QString LocalFileSystem::firstMatch(const QString& folder, const QString& pattern)
-{
-    return scan(folder, pattern, 1).value(0);
 }
 
 std::string LocalFileSystem::readFile(const QString& path)

@@ -23,8 +23,11 @@ public:
     /// Bare names of the ordinary, non-hidden files of `folder` matching `pattern` ("*.txt")
     /// in any letter case, in directory order. Empty when the folder cannot be read.
     virtual QStringList list(const QString& folder, const QString& pattern) = 0;
-    /// The first name `list` would give, without reading the rest of the folder; empty when none.
-    virtual QString firstMatch(const QString& folder, const QString& pattern);
+    /// The first name `list` would give, or an empty text; stops reading the folder there.
+    virtual QString firstMatch(const QString& folder, const QString& pattern)
+    {
+        return list(folder, pattern).value(0);
+    }
     virtual std::string readFile(const QString& path) = 0;
     /// Writes the bytes and flushes them to disk before returning; replaces an existing file.
     virtual void writeFile(const QString& path, const std::string& bytes) = 0;
@@ -62,8 +65,7 @@ public:
 private:
     /// The host path as bytes for system calls; raises "Path not found" for unmapped text.
     QByteArray host(const QString& path) const;
-    /// The matching names of `folder` in directory order, at most `limit` of them.
-    QStringList scan(const QString& folder, const QString& pattern, int limit) const;
+    QStringList scan(const QString& folder, const QString& pattern, bool firstOnly) const;
 
     PathMapper mapper_;
 };

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 
 namespace attach {
 namespace {
@@ -122,7 +123,10 @@ void frmFileAttach::setDir1Path(const QString& folder)
     dirPath_ = folder;
     Dir1->clear();
     for (const FolderEntry& entry : folderTrail(Drive1->currentText(), folder)) {
-        auto* item = new QListWidgetItem(QString(entry.depth * 2, QLatin1Char(' ')) + entry.label, Dir1);
+        // Open folders down to the current one, closed ones below it, as a folder list shows them.
+        const bool open = entry.current || entry.path.size() < dirPath_.size();
+        auto* item = new QListWidgetItem(style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon),
+                                         QString(entry.depth * 2, QLatin1Char(' ')) + entry.label, Dir1);
         item->setData(Qt::UserRole, entry.path);
         if (entry.current)
             Dir1->setCurrentItem(item);

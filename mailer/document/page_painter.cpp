@@ -2,6 +2,7 @@
 
 #include "mailer/document/font_table.h"
 
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -13,29 +14,12 @@ constexpr int kHairline = 15;
 
 }  // namespace
 
-QString fittingText(const QString& text, const QFontMetricsF& metrics, double width)
-{
-    if (metrics.horizontalAdvance(text) <= width)
-        return text;
-    qsizetype low = 0;
-    qsizetype high = text.size();
-    while (low < high) {
-        const qsizetype mid = (low + high + 1) / 2;
-        if (metrics.horizontalAdvance(text.left(mid)) <= width)
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    return text.left(low);
-}
-
 const PagePainter::Face& PagePainter::face(const Style& style)
 {
     const QString key = style.family + QLatin1Char('/') + QString::number(style.size);
     auto it = faces_.find(key);
     if (it == faces_.end()) {
-        const QFont font = designFont(style.family, style.size);
-        it = faces_.insert(key, Face{font, QFontMetricsF(font)});
+        it = faces_.insert(key, Face{QRawFont::fromFont(designFont(style.family, style.size))});
     }
     return it.value();
 }
@@ -47,19 +31,36 @@ void PagePainter::paintText(const PageItem& item, QPainter& painter)
         painter.fillRect(box, item.style.fillColor);
     if (item.text.isEmpty())
         return;
-    const Face& f = face(item.style);
-    const QString text = fittingText(item.text, f.metrics, box.width());
-    if (text.isEmpty())
+    // Glyphs straight from the font's character map, without shaping: the designs hold plain
+    // single-byte text, and shaping every value was most of the time an export took.
+    const QRawFont& raw = face(item.style).raw;
+    QList<quint32> glyphs = raw.glyphIndexesForString(item.text);
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+    // A value wider than its box is cut after the last whole character that fits, so the page
+    // shows and holds only what fits.
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    double advance = 0;
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        if (advance + advances[i].x() > box.width() + 0.01)
+            break;
+        positions.append(QPointF(advance, 0));
+        advance += advances[i].x();
+    }
+    if (positions.isEmpty())
         return;
-    const double advance = f.metrics.horizontalAdvance(text);
+    glyphs.resize(positions.size());
     double x = box.left();
     if (item.style.align == Align::Right)
         x = box.right() - advance;
     else if (item.style.align == Align::Center)
         x = box.left() + (box.width() - advance) / 2;
-    painter.setFont(f.font);
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
     painter.setPen(item.style.textColor);
-    painter.drawText(QPointF(x, box.top() + f.metrics.ascent()), text);
+    painter.drawGlyphRun(QPointF(x, box.top() + raw.ascent()), run);
 }
 
 void PagePainter::paintCheckBox(const PageItem& item, QPainter& painter)

@@ -2,7 +2,7 @@
 #include "mailer/document/page.h"
 
 #include <QFont>
-#include <QFontMetricsF>
+#include <QRawFont>
 #include <QHash>
 #include <QImage>
 
@@ -18,8 +18,7 @@ public:
 
 private:
     struct Face {
-        QFont font;
-        QFontMetricsF metrics;
+        QRawFont raw;
     };
     const Face& face(const Style& style);
     void paintText(const PageItem& item, QPainter& painter);
@@ -35,8 +34,5 @@ void paintPage(const Page& page, QPainter& painter);
 /// An image of a page at the given dots per inch, on white.
 QImage renderPage(const Page& page, int dpi);
 
-/// The longest start of `text` whose advance fits `width`; a value wider than its box is cut
-/// at the last whole character that fits, so the page shows and holds only what fits.
-QString fittingText(const QString& text, const QFontMetricsF& metrics, double width);
 
 }  // namespace document

@@ -214,7 +214,7 @@ void Report::Run()
         if (eof)
             break;
         if (groupField >= 0) {
-            const std::string& key = fields_.value(groupField);
+            const std::string key = fields_.value(groupField);
             const bool newGroup = !anyRow || key != groupKey;
             if (anyRow && newGroup && groupFooter) {
                 // The footer closes the group with its last row's values.

@@ -167,7 +167,7 @@ void frmEmailStatements::btnExit_Click()
     Timer1->stop();
     run_.ServerName = txtServer->text();
     run_.StoreNumber = txtDir->text();
-    const bool waiting = !fs_.list(tempFolder(run_.ServerName, run_.StoreNumber), QStringLiteral("*.txt")).isEmpty();
+    const bool waiting = !fs_.firstMatch(tempFolder(run_.ServerName, run_.StoreNumber), QStringLiteral("*.txt")).isEmpty();
     if (waiting
         && !prompt_.askYesNo(QStringLiteral("There are Files to Process.  Are you Sure you want to Exit?"),
                              kProgramTitle)) {

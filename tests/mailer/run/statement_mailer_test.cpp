@@ -216,6 +216,23 @@ TEST_F(StatementMailerTest, FailuresLeaveTheStatementInPlaceAndNothingInTheInFol
     }
 }
 
+TEST_F(StatementMailerTest, ADetailFileThatCannotBeDeletedIsNamedAfterTheStatementIsFiled)
+{
+    share.drop("1.txt", statementText("1"));
+    share.dropDetails("1det.txt", "H\t1\tShip\t\t\t\t1.00\t\t\t\t\t\t1.00\t\r\n");
+    fs.beforeRemove = [](const QString& path) {
+        if (path.endsWith("det.txt"))
+            throw platform::Error(platform::Error::PermissionDenied, path);
+    };
+    EXPECT_EQ(once(), 1);
+    EXPECT_TRUE(share.inStore("in/STMT_1.TXT"));
+    EXPECT_FALSE(share.inStore("statements/temp/1.txt"));
+    EXPECT_NE(err.str().find("Error 70: Permission denied on \\\\host\\parlow\\email7\\statements\\tempdet\\1det.txt"),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(err.str().find("delete it before this account's next statement arrives"), std::string::npos);
+}
+
 TEST_F(StatementMailerTest, NoStatementIsMailedWithThePreviousStatementsValues)
 {
     share.drop("1.txt", statementText("1"));

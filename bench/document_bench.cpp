@@ -1,0 +1,98 @@
+#include "mailer/document/invoice_details.h"
+#include "mailer/document/pdf_export.h"
+#include "mailer/document/statement.h"
+#include "tests/mailer/document/document_fixture.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <unistd.h>
+
+using namespace document;
+using testing_support::DocumentFixture;
+
+namespace {
+
+/// Reads, lays out and exports one statement with its invoice details, as the job does.
+QByteArray renderOnce(DocumentFixture& fx, bool withInvoices)
+{
+    Pages all;
+    Statement st(fx.run, fx.fs);
+    st.Run();
+    for (int i = 0; i < st.pages().Count(); ++i)
+        all.Insert(all.Count(), st.pages().Item(i));
+    if (withInvoices) {
+        InvoiceDetails inv(fx.run, fx.fs);
+        inv.Run();
+        for (int i = 0; i < inv.pages().Count(); ++i)
+            all.Insert(all.Count(), inv.pages().Item(i));
+    }
+    all.Commit();
+    return PdfExport::toPdf(all);
+}
+
+void statement(benchmark::State& state, int lines, int invoices)
+{
+    DocumentFixture fx;
+    fx.writeStatement(testing_support::statementText(lines, true));
+    if (invoices > 0)
+        fx.writeDetails(testing_support::invoiceText(invoices, 5));
+    int pages = 0;
+    for (auto _ : state) {
+        const QByteArray pdf = renderOnce(fx, invoices > 0);
+        benchmark::DoNotOptimize(pdf.constData());
+        pages = pdf.count("/Type /Page\n") + pdf.count("/Type /Page ");
+    }
+    state.counters["pdf_pages"] = pages;
+}
+
+void BM_Statement20Lines(benchmark::State& state) { statement(state, 20, 0); }
+void BM_Statement30Lines(benchmark::State& state) { statement(state, 30, 0); }
+void BM_Statement500LinesWith20Invoices(benchmark::State& state) { statement(state, 500, 20); }
+
+long residentKiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+/// Resident memory after 100 renders and after 1,000 more: no growth means nothing leaks.
+void BM_MemoryAcross1000Renders(benchmark::State& state)
+{
+    DocumentFixture fx;
+    fx.writeStatement(testing_support::statementText(30, true));
+    fx.writeDetails(testing_support::invoiceText(2, 5));
+    for (auto _ : state) {
+        for (int i = 0; i < 100; ++i)
+            renderOnce(fx, true);
+        const long before = residentKiB();
+        for (int i = 0; i < 1000; ++i)
+            renderOnce(fx, true);
+        const long after = residentKiB();
+        state.counters["rss_before_KiB"] = before;
+        state.counters["rss_after_KiB"] = after;
+        state.counters["growth_KiB"] = after - before;
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_Statement20Lines)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Statement30Lines)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Statement500LinesWith20Invoices)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_MemoryAcross1000Renders)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Text on pages needs the fonts of a GUI application; the offscreen platform needs no display.
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

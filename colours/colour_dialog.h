@@ -1,0 +1,17 @@
+#pragma once
+#include <QColor>
+#include <optional>
+
+class QWidget;
+
+namespace huevane {
+
+/// The colour dialog that "Color Select" opens. Abstract so that tests can answer it.
+class ColourDialog {
+public:
+    virtual ~ColourDialog() = default;
+    /// Lets the operator choose a colour over `owner`; nothing when the operator cancels.
+    virtual std::optional<QColor> choose(QWidget& owner) = 0;
+};
+
+}  // namespace huevane

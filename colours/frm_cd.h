@@ -1,0 +1,20 @@
+#pragma once
+#include "colours/colour_dialog.h"
+
+#include <QWidget>
+
+namespace huevane {
+
+/// The tiny window that owns the colour dialog while it is open.
+class frmCD : public QWidget {
+public:
+    explicit frmCD(ColourDialog& dialog);
+
+    /// Opens the colour dialog; nothing when the operator cancels.
+    std::optional<QColor> ShowColor() { return CD1.choose(*this); }
+
+private:
+    ColourDialog& CD1;
+};
+
+}  // namespace huevane

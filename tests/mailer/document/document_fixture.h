@@ -1,0 +1,64 @@
+#pragma once
+#include "mailer/document/pages.h"
+#include "mailer/input/mod_brevix.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "tests/support/temp_tree.h"
+
+#include <QImage>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+/// A statement share and install folder in a temp folder, reached by Windows path text.
+class DocumentFixture {
+public:
+    static constexpr const char* kStmtPath = "\\\\host\\parlow\\email7\\statements\\temp\\12345.txt";
+    static constexpr const char* kDetPath = "\\\\host\\parlow\\email7\\statements\\tempdet\\12345det.txt";
+
+    DocumentFixture()
+        : fs(platform::PathMapper(platform::PathRoots{tree.at("unc"), tree.at("home"), tree.at("cache")}))
+    {
+        tree.mkdir("home");
+        tree.mkdir("unc/host/parlow/email7/statements/temp");
+        tree.mkdir("unc/host/parlow/email7/statements/tempdet");
+        run.StmtPath = QString::fromLatin1(kStmtPath);
+        run.DetPath = QString::fromLatin1(kDetPath);
+    }
+
+    void writeStatement(const std::string& text) { fs.writeFile(run.StmtPath, text); }
+    void writeDetails(const std::string& text) { fs.writeFile(run.DetPath, text); }
+    /// Writes a picture as a logo file without extension ("Stmtlogo", "Stmtlogowide").
+    void writeLogo(const QString& name, const QImage& image)
+    {
+        image.save(tree.at("home/" + name), "PNG");
+    }
+    /// The statement's pages followed, when asked, by the invoice pages, as the job combines them.
+    document::Pages combined(bool withInvoices = false);
+
+    TempTree tree;
+    platform::LocalFileSystem fs;
+    input::modBrevix run;
+};
+
+/// A statement file: return address, heading, mail record, `lines` D records and totals.
+std::string statementText(int lines, bool discount = false);
+
+/// An invoice-detail file with `invoices` invoices of `linesEach` lines each.
+std::string invoiceText(int invoices, int linesEach);
+
+/// The platform::Error that `run` raises; none when it returns.
+template <class F>
+std::optional<platform::Error> errorOf(F run)
+{
+    try {
+        run();
+    } catch (const platform::Error& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,160 @@
+#include "mailer/document/statement.h"
+
+#include "tests/mailer/document/document_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace document;
+using testing_support::DocumentFixture;
+using testing_support::errorOf;
+using testing_support::statementText;
+
+namespace {
+
+std::vector<std::string> lines(const Page& page)
+{
+    std::vector<std::string> out;
+    for (const PageItem& item : page.items())
+        out.push_back(item.toText().toStdString());
+    return out;
+}
+
+/// The print of the item that shows `text`, or "" when no item shows it.
+std::string itemShowing(const Page& page, const QString& text)
+{
+    for (const PageItem& item : page.items())
+        if (item.text == text)
+            return item.toText().toStdString();
+    return "";
+}
+
+}  // namespace
+
+TEST(Statement, TheStubRowTotalsAndFooterPrintAsDesigned)
+{
+    DocumentFixture fx;
+    fx.writeStatement(statementText(1, true));
+    const Pages pages = fx.combined();
+    ASSERT_EQ(pages.Count(), 1);
+    const auto all = lines(pages.Item(0));
+    ASSERT_GE(all.size(), 25u + 39u);
+    EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 25), (std::vector<std::string>{
+        "text 720,990 4680x270 \"Acme Corp\" left Arial 10",
+        "text 6390,990 1620x270 \"Statement Date \" right Arial 10",
+        "text 8100,990 900x270 \"06/30/26\" center Arial 10 fill #ffffff",
+        "text 9090,990 1350x270 \"Account \" right Arial 10",
+        "text 10530,990 990x270 \"  1234567\" right Arial 10 fill #ffffff",
+        "text 720,1260 4680x270 \"1 Main St\" left Arial 10",
+        "text 9090,1350 1350x270 \"Total \" right Arial 10",
+        "text 10530,1350 1170x270 \"77.77\" right Arial 10",
+        "text 720,1530 4680x270 \"Suite 2\" left Arial 10",
+        "text 9090,1710 1350x270 \"Balance Due \" right Arial 10",
+        "text 10530,1710 1170x270 \"88.88\" right Arial 10 fill #ffffff",
+        "text 720,1800 4680x270 \"Eugene OR 97401\" left Arial 10",
+        "text 9090,2070 1350x270 \"Amount Paid \" right Arial 10",
+        "box 10530,2070 1170x270",
+        "text 5940,2430 5760x270 \"Take 2% if paid by 07/10/26\" right Arial 8.5 color #c00000",
+        "text 6660,3240 5130x270 \"Thank you for your business\" left Arial 8.5",
+        "text 720,3510 4680x270 \"TORVIK HARDWARE\" left Arial 10",
+        "text 6660,3690 5130x270 \"Please pay by the 10th\" left Arial 8.5",
+        "text 720,3780 4680x270 \"12 Mill Rd\" left Arial 10",
+        "text 720,4050 4680x270 \"Springfield OR 97477\" left Arial 10",
+        "text 6660,4140 5130x270 \"Call us with questions\" left Arial 8.5",
+        "text 720,4320 4680x270 \"541-555-0100\" left Arial 10",
+        "text 5940,5220 810x270 \"Fold Here\" left Arial 8.5",
+        "line 360,5400 11700,5400",
+        "text 1530,5715 2430x270 \"Total Due Last Statement:\" left Arial 10",
+    }));
+    EXPECT_EQ(std::vector<std::string>(all.end() - 39, all.end()), (std::vector<std::string>{
+        "text 450,6720 810x270 \"06/2/26\" center Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 1260,6720 810x270 \"1001\" left Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 2070,6720 2430x270 \"Invoice 1001\" left MS Sans Serif 8.5 fill #ffe9e9",
+        "text 4500,6720 990x270 \"1.00\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 5490,6720 990x270 \"0.00\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 6480,6720 990x270 \"1.00\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 7470,6720 990x270 \"0.00\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 8460,6720 990x270 \"0.00\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 9450,6720 990x270 \"0.00\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 10440,6720 990x270 \"1.00\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "check 11520,6720 270x270 empty",
+        "text 450,7260 4050x540 \"TOTALS       \" right Arial 14.5",
+        "text 4500,7260 990x270 \"On Account\" center Arial 8.5",
+        "text 5490,7260 990x270 \"Future\" center Arial 10",
+        "text 6480,7260 990x270 \"Current\" center Arial 10",
+        "text 7470,7260 990x270 \"Past 30+\" center Arial 10",
+        "text 8460,7260 990x270 \"Past 60+\" center Arial 10",
+        "text 9450,7260 990x270 \"Past 90+\" center Arial 10",
+        "text 10440,7260 990x260 \"Total\" center Arial 10",
+        "text 4500,7530 990x270 \"1.11\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 5490,7530 990x270 \"2.22\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 6480,7530 990x270 \"3.33\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 7470,7530 990x270 \"4.44\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 8460,7530 990x270 \"5.55\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 9450,7530 990x270 \"6.66\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 10440,7530 990x270 \"77.77\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 6300,7980 2700x270 \"PAY THIS AMOUNT ------>\" left Arial 10 fill #ffe9e9",
+        "text 9180,7980 1260x270 \"BALANCE DUE\" left Microsoft Sans Serif 8.5 fill #ffffff",
+        "text 10440,7980 990x270 \"88.88\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
+        "text 5130,8430 6300x360 \"Take 2% if paid by 07/10/26\" right Microsoft Sans Serif 8.5 color #c00000",
+        "line 450,15195 11790,15195",
+        "text 450,15285 630x180 \"Page\" left Arial 10",
+        "text 1080,15285 270x180 \"1\" left Arial 10",
+        "text 1350,15285 270x180 \"of\" left Arial 10",
+        "text 1620,15285 360x180 \"1\" left Arial 10",
+        "text 10260,15285 630x180 \"Page\" left Arial 10",
+        "text 10890,15285 270x180 \"1\" left Arial 10",
+        "text 11160,15285 270x180 \"of\" left Arial 10",
+        "text 11430,15285 360x180 \"1\" left Arial 10",
+    }));
+}
+
+TEST(Statement, WithoutLinesTheTotalsFollowTheHeadingsAndNamesAreFoundInAnyCase)
+{
+    DocumentFixture fx;
+    fx.writeStatement(statementText(0));
+    Statement st(fx.run, fx.fs);
+    st.Run();
+    EXPECT_EQ(itemShowing(st.pages().Item(0), "TOTALS       "), "text 450,6990 4050x540 \"TOTALS       \" right Arial 14.5");
+    EXPECT_EQ(st.Fields().value(u"baldue"), "88.88");
+    EXPECT_EQ(st.Fields().indexOf(u"FROMADDR1"), 0);
+    EXPECT_EQ(st.control(QStringLiteral("label8")).caption, "Date");
+    EXPECT_EQ(st.section(QStringLiteral("DETAIL1")).kind(), SectionKind::Detail);
+    EXPECT_THROW(st.Fields().setField("Missing", "x"), platform::Error);
+    EXPECT_THROW(st.control(QStringLiteral("Nothing")), platform::Error);
+}
+
+TEST(Statement, ANarrowLogoAloneTakesItsFrameAndHidesTheReturnAddress)
+{
+    DocumentFixture fx;
+    QImage logo(300, 100, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    fx.writeLogo("Stmtlogo", logo);
+    fx.writeStatement(statementText(1));
+    const Page page = fx.combined().Item(0);
+    const auto image = std::find_if(page.items().begin(), page.items().end(),
+                                    [](const PageItem& item) { return item.kind == PageItem::Kind::Image; });
+    ASSERT_NE(image, page.items().end());
+    EXPECT_EQ(image->toText(), "image 720,2880 4410x2160 300x100");
+    EXPECT_EQ(image->image.pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_EQ(itemShowing(page, "TORVIK HARDWARE"), "");
+    EXPECT_EQ(itemShowing(page, "541-555-0100"), "");
+}
+
+TEST(Statement, ALogoThatCannotBeReadEndsTheRunNamingTheFile)
+{
+    for (bool folder : {true, false}) {
+        DocumentFixture fx;
+        fx.writeStatement(statementText(1));
+        if (folder)
+            fx.tree.mkdir("home/Stmtlogo");
+        else
+            fx.tree.write("home/Stmtlogowide", "not a picture");
+        const auto e = errorOf([&] { fx.combined(); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->number(), folder ? 75 : 481);
+        EXPECT_EQ(e->description(), folder ? "Path/File access error" : "Invalid picture");
+        EXPECT_EQ(e->file(), folder ? "C:\\Program Files\\Torvik\\Stmtlogo" : "C:\\Program Files\\Torvik\\Stmtlogowide");
+    }
+}
