@@ -207,7 +207,7 @@ void frmEmailStatements::Timer1_Timer()
             mailer_.mail(name, attachments());
         } catch (...) {
             const RunFailure failure = describeFailure(std::current_exception(), run_.StmtPath,
-                                                       !mailer_.inputDeleted());
+                                                       mailer_.statementWaiting());
             prompt_.message(failure.text, failure.title);
             endProgram(1);
             break;

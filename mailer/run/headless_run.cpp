@@ -63,7 +63,7 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
                     << std::endl;
             } catch (...) {
                 const RunFailure failure = describeFailure(std::current_exception(), run.StmtPath,
-                                                           !mailer.inputDeleted());
+                                                           mailer.statementWaiting());
                 err << failure.text << std::endl;
                 return 1;
             }

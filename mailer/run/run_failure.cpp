@@ -34,9 +34,7 @@ RunFailure describeFailure(std::exception_ptr error, const QString& statementPat
     text += QStringLiteral("\nwhile processing the statement ") + statementPath + QLatin1Char('.');
     text += statementKept ? QStringLiteral("\nThe statement file is still in the temp folder and will be "
                                            "processed again when Brevix is started after the cause is mended.")
-                          : QStringLiteral("\nThe statement was filed and its file deleted, but its invoice-detail "
-                                           "file is still in the tempdet folder: delete it before this account's "
-                                           "next statement arrives.");
+                          : QStringLiteral("\nThe statement file is no longer in the temp folder.");
     return {kProgramTitle, text};
 }
 

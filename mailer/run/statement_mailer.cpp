@@ -14,6 +14,11 @@ StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs
 {
 }
 
+bool StatementMailer::statementWaiting() const
+{
+    return !run_.StmtPath.isEmpty() && fs_.isFile(run_.StmtPath);
+}
+
 QString StatementMailer::nextStatement() const
 {
     return fs_.firstMatch(tempFolder(run_.ServerName, run_.StoreNumber), QStringLiteral("*.txt"));
@@ -21,7 +26,6 @@ QString StatementMailer::nextStatement() const
 
 MailedStatement StatementMailer::mail(const QString& fileName, const QStringList& attachments)
 {
-    inputDeleted_ = false;
     MailedStatement result;
     result.file = fileName;
     run_.StmtPath = tempFolder(run_.ServerName, run_.StoreNumber) + QLatin1Char('\\') + fileName;
@@ -40,10 +44,11 @@ MailedStatement StatementMailer::mail(const QString& fileName, const QStringList
         writeEmailRequest(fs_, run_, bareName(job_.pdfPath()), attachments);
         result.mailed = true;
     }
-    fs_.remove(run_.StmtPath);
-    inputDeleted_ = true;
+    // The detail file goes first: left behind, it would be printed with the account's next
+    // statement of the same name.
     if (run_.HasDetails)
         fs_.remove(run_.DetPath);
+    fs_.remove(run_.StmtPath);
     return result;
 }
 

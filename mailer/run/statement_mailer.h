@@ -32,16 +32,16 @@ public:
 
     /// Processes the statement file `fileName` of the temp folder with its invoice details,
     /// writes its mail request unless it is not to be mailed, then deletes the input files.
-    /// Errors reach the caller; `inputDeleted()` tells whether the statement file was gone by then.
+    /// Errors reach the caller; the statement file stays unless the error came after its deletion.
     MailedStatement mail(const QString& fileName, const QStringList& attachments);
 
-    bool inputDeleted() const { return inputDeleted_; }
+    /// Whether the statement file of the last call is still in the temp folder.
+    bool statementWaiting() const;
 
 private:
     input::modBrevix& run_;
     platform::FileSystem& fs_;
     StatementJob job_;
-    bool inputDeleted_ = false;
 };
 
 }  // namespace run

@@ -130,8 +130,9 @@ TEST(HostileInput, AFileDeletedBetweenListingAndReadingEndsTheRunWithItsName)
     };
     EXPECT_EQ(rig.once(), 1);
     const std::string message =
-        "Error 53: File not found\nwhile processing the statement \\\\host\\parlow\\email7\\statements\\temp\\1.txt.\n";
-    EXPECT_EQ(rig.err.str().substr(0, message.size()), message);
+        "Error 53: File not found\nwhile processing the statement \\\\host\\parlow\\email7\\statements\\temp\\1.txt.\n"
+        "The statement file is no longer in the temp folder.\n";
+    EXPECT_EQ(rig.err.str(), message);
     EXPECT_EQ(rig.changed, QStringList());
     rig.inject = nullptr;
     EXPECT_EQ(rig.once(), 0);
