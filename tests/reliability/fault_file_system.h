@@ -5,44 +5,42 @@
 
 namespace reliability {
 
-/// A file system that forwards every call to another one and lets a test act around each
-/// call: fail it with a platform::Error, or change the share under it (take it away, fill it).
+/// A file system that forwards every call to another one and lets a test act before each
+/// call: fail it with a platform::Error, or change the share under it.
 class FaultFileSystem : public platform::FileSystem {
 public:
-    enum class Op { Exists, IsFile, IsFolder, List, Read, Write, Remove, Copy, Move, HostPath };
+    /// Query is exists, isFile, isFolder and list (firstMatch lists); Write and later change the disk.
+    enum class Op { Query, Read, HostPath, Write, Remove, Copy, Move };
+    static bool changesDisk(Op op) { return op >= Op::Write; }
 
     explicit FaultFileSystem(platform::FileSystem& inner) : inner_(inner) {}
 
     /// Runs before each call with its kind and the path it reads or writes (the target of a
-    /// copy or move). Throwing from it fails the call; the wrapped file system is not reached.
+    /// copy or move); throwing from it fails the call.
     std::function<void(Op, const QString&)> before;
-    /// Runs after each call that returned.
-    std::function<void(Op, const QString&)> after;
-
     /// Calls seen so far, counting failed ones.
-    int calls() const { return calls_; }
+    int calls = 0;
 
-    bool exists(const QString& path) override;
-    bool isFile(const QString& path) override;
-    bool isFolder(const QString& path) override;
-    QStringList list(const QString& folder, const QString& pattern) override;
-    QString firstMatch(const QString& folder, const QString& pattern) override;
-    std::string readFile(const QString& path) override;
-    void writeFile(const QString& path, const std::string& bytes) override;
-    void remove(const QString& path) override;
-    void copyReplacing(const QString& from, const QString& to) override;
-    void moveReplacing(const QString& from, const QString& to) override;
-    QString hostPath(const QString& path) override;
+    bool exists(const QString& p) override { watch(Op::Query, p); return inner_.exists(p); }
+    bool isFile(const QString& p) override { watch(Op::Query, p); return inner_.isFile(p); }
+    bool isFolder(const QString& p) override { watch(Op::Query, p); return inner_.isFolder(p); }
+    QStringList list(const QString& p, const QString& m) override { watch(Op::Query, p); return inner_.list(p, m); }
+    std::string readFile(const QString& p) override { watch(Op::Read, p); return inner_.readFile(p); }
+    QString hostPath(const QString& p) override { watch(Op::HostPath, p); return inner_.hostPath(p); }
+    void writeFile(const QString& p, const std::string& b) override { watch(Op::Write, p); inner_.writeFile(p, b); }
+    void remove(const QString& p) override { watch(Op::Remove, p); inner_.remove(p); }
+    void copyReplacing(const QString& f, const QString& t) override { watch(Op::Copy, t); inner_.copyReplacing(f, t); }
+    void moveReplacing(const QString& f, const QString& t) override { watch(Op::Move, t); inner_.moveReplacing(f, t); }
 
 private:
-    template <typename F>
-    auto call(Op op, const QString& path, F&& f);
+    void watch(Op op, const QString& path)
+    {
+        ++calls;
+        if (before)
+            before(op, path);
+    }
 
     platform::FileSystem& inner_;
-    int calls_ = 0;
 };
-
-/// True for the calls that change what is on disk.
-bool changesDisk(FaultFileSystem::Op op);
 
 }  // namespace reliability

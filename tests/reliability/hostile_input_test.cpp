@@ -11,7 +11,7 @@
 
 #include <random>
 
-using reliability::FaultFileSystem;
+using Op = reliability::FaultFileSystem::Op;
 using reliability::RunRig;
 
 namespace {
@@ -55,48 +55,41 @@ QMap<QString, qint64> snapshot(const RunRig& rig)
     return files;
 }
 
-struct Hostile {
-    const char* name;
-    QString file;
-    std::string bytes;
-    std::string message;
-};
+std::string account(const std::string& text)
+{
+    return "An Error has occured on Account " + text + "\n";
+}
 
 TEST(HostileInput, GivesItsMessageKeepsTheFileAndWritesNothing)
 {
-    const Hostile cases[] = {
-        {"account with a slash", "1.txt", statement("../../../etc/cron.d/x", "0105"),
-         "An Error has occured on Account ../../../etc/cron.d/x\n"},
-        {"account with a backslash", "1.txt", statement("..\\..\\in\\x", "0105"),
-         "An Error has occured on Account ..\\..\\in\\x\n"},
-        {"account of two dots", "1.txt", statement("..", "0105"), "An Error has occured on Account ..\n"},
-        {"account with a drive", "1.txt", statement("c:x", "0105"), "An Error has occured on Account c:x\n"},
-        {"account with an escape sequence", "1.txt", statement("12\x1b[2J", "0105"),
-         "An Error has occured on Account 12\x1b[2J\n"},
-        {"account with a bell", "1.txt", statement("12\a", "0105"), "An Error has occured on Account 12\a\n"},
-        {"reference with a slash", "1.txt", statement("555", "../../../tmp"), "An Error has occured on Account 555\n"},
-        {"reference of two dots", "1.txt", statement("555", ".."), "An Error has occured on Account 555\n"},
-        {"reference with a backslash", "1.txt", statement("555", "0105\\..\\..\\x"),
-         "An Error has occured on Account 555\n"},
-        {"reference with a control character", "1.txt", statement("555", "01\x7f" "05"),
-         "An Error has occured on Account 555\n"},
-        {"reference with an attachment separator", "1.txt", statement("555", "0105|evil.pdf"),
-         "An Error has occured on Account 555\n"},
-        {"binary garbage", "1.txt", garbage(64 * 1024), "An Error has occured on Account \n"},
-        {"garbage after a good start", "1.txt", statement("555", "0105") + garbage(4096),
-         "An Error has occured on Account 555\n"},
-        {"100,000 lines ending in a short record", "1.txt", statement("555", "0105", detailLines(99994) + "D\t1\r\n"),
-         "An Error has occured on Account 555\n"},
+    const struct {
+        const char* name;
+        QString file;
+        std::string bytes, message;
+    } cases[] = {
+        {"account with a slash", "1.txt", statement("../../../etc/cron.d/x", "0105"), account("../../../etc/cron.d/x")},
+        {"account with a backslash", "1.txt", statement("..\\..\\in\\x", "0105"), account("..\\..\\in\\x")},
+        {"account of two dots", "1.txt", statement("..", "0105"), account("..")},
+        {"account with a drive", "1.txt", statement("c:x", "0105"), account("c:x")},
+        {"account with an escape sequence", "1.txt", statement("12\x1b[2J", "0105"), account("12\x1b[2J")},
+        {"reference with a slash", "1.txt", statement("555", "../../../tmp"), account("555")},
+        {"reference of two dots", "1.txt", statement("555", ".."), account("555")},
+        {"reference with a backslash", "1.txt", statement("555", "0105\\..\\..\\x"), account("555")},
+        {"reference with a control character", "1.txt", statement("555", "01\x7f" "05"), account("555")},
+        {"reference with an attachment separator", "1.txt", statement("555", "0105|evil.pdf"), account("555")},
+        {"binary garbage", "1.txt", garbage(64 * 1024), account("")},
+        {"garbage after a good start", "1.txt", statement("555", "0105") + garbage(4096), account("555")},
+        {"100,000 lines ending in a short record", "1.txt",
+         statement("555", "0105", detailLines(99994) + "D\t1\r\n"), account("555")},
         {"file name with line ends", "1\r\nBCC=thief@evil.example\r\n.txt", statement("555", "0105"),
          "Error 75: Path/File access error\nwhile processing the statement "
          "\\\\host\\parlow\\email7\\statements\\temp\\1\r\nBCC=thief@evil.example\r\n.txt.\n"},
     };
-    for (const Hostile& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RunRig rig;
         rig.share.drop(c.file, c.bytes);
         const QMap<QString, qint64> before = snapshot(rig);
-        rig.changed.clear();
 
         EXPECT_EQ(rig.once(), 1);
         EXPECT_EQ(rig.err.str().substr(0, c.message.size()), c.message);
@@ -124,8 +117,8 @@ TEST(HostileInput, AFileDeletedBetweenListingAndReadingEndsTheRunWithItsName)
 {
     RunRig rig;
     rig.drop(1);
-    rig.inject = [&](FaultFileSystem::Op op, const QString& path) {
-        if (op == FaultFileSystem::Op::Read && path.endsWith("\\1.txt"))
+    rig.inject = [&](Op op, const QString& path) {
+        if (op == Op::Read && path.endsWith("\\1.txt"))
             QFile::remove(rig.storeFolder("statements/temp/1.txt"));
     };
     EXPECT_EQ(rig.once(), 1);

@@ -3,36 +3,30 @@
 #include "mailer/run/headless_run.h"
 #include "settings/settings_store.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace reliability {
+
+using Op = FaultFileSystem::Op;
 
 RunRig::RunRig() : local(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")})), fs(local)
 {
     settings::SettingsStore store(share.at("config"));
     store.save(settings::Host, "host");
     store.save(settings::Directory, "7");
-    fs.before = [this](FaultFileSystem::Op op, const QString& path) {
-        if (op == FaultFileSystem::Op::Remove && path.contains(QLatin1String("\\statements\\temp\\"))) {
-            const QString name = path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
-            // A file already gone (the share taken away) cannot be lost by this call.
-            if (share.inStore("statements/temp/" + name)) {
-                const std::string problem = check().unsoundToDelete(name);
-                if (!problem.empty())
-                    violations.push_back(problem);
-            }
-        }
+    fs.before = [this](Op op, const QString& path) {
+        // Whatever the calls so far did, the in folder holds whole requests only.
+        violations += partialRequests();
+        const QString name = path.section(QLatin1Char('\\'), -1);
+        // A file already gone (the share taken away) cannot be lost by this call.
+        if (op == Op::Remove && path.contains(QLatin1String("\\statements\\temp\\"))
+            && share.inStore("statements/temp/" + name))
+            violations += unsoundToDelete(name);
         if (inject)
             inject(op, path);
-        if (changesDisk(op))
+        if (FaultFileSystem::changesDisk(op))
             changed << path;
-    };
-    fs.after = [this](FaultFileSystem::Op op, const QString&) {
-        if (!changesDisk(op))
-            return;
-        const std::string problem = check().partialRequests();
-        if (!problem.empty())
-            violations.push_back(problem);
     };
 }
 
@@ -41,7 +35,7 @@ void RunRig::drop(int count, const QSet<int>& notMailedNumbers)
     for (int i = 1; i <= count; ++i) {
         const QString name = QString::number(i) + QStringLiteral(".txt");
         const bool mailed = !notMailedNumbers.contains(i);
-        share.drop(name, statementFor(QString::number(i), mailed));
+        share.drop(name, testing_support::statementText(std::to_string(i), {}, mailed ? "" : "A"));
         statements << name;
         if (!mailed)
             notMailed << name;
@@ -56,6 +50,64 @@ int RunRig::once()
     run = input::modBrevix();
     std::atomic<bool> stop{false};
     return run::runHeadless({}, run, fs, store, out, err, stop);
+}
+
+bool RunRig::wholePdf(const QString& relative) const
+{
+    const std::string bytes = share.read(relative);
+    const size_t eof = bytes.rfind("%%EOF");
+    return bytes.rfind("%PDF-", 0) == 0 && eof != std::string::npos && bytes.size() - eof <= 7;
+}
+
+std::string RunRig::requestProblem(const QString& entry) const
+{
+    // A whole request for account N is "STMT_N.TXT", starts as a request and ends naming N's PDF.
+    const QString pdf = entry.mid(5, entry.size() - 9) + QStringLiteral(".0105.PDF");
+    const std::string text = share.readStore("in/" + entry);
+    const std::string end = "\r\nATTACH=statements\\out\\" + pdf.toStdString() + "\r\n";
+    if (!entry.startsWith(QLatin1String("STMT_")) || !entry.endsWith(QLatin1String(".TXT"))
+        || text.rfind("[EMAIL]\r\nMAILTO=", 0) != 0 || text.size() < end.size()
+        || text.compare(text.size() - end.size(), end.size(), end) != 0)
+        return "in/" + entry.toStdString() + ": missing or not a whole request naming " + pdf.toStdString() + "\n";
+    if (!wholePdf(share.store("statements/out/" + pdf)))
+        return "in/" + entry.toStdString() + ": names " + pdf.toStdString() + ", not a whole PDF in the out folder\n";
+    return {};
+}
+
+std::string RunRig::partialRequests() const
+{
+    std::string found;
+    for (const QString& entry : QDir(storeFolder("in")).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        found += requestProblem(entry);
+    return found;
+}
+
+std::string RunRig::unsoundToDelete(const QString& name) const
+{
+    const QString account = name.chopped(4);
+    const QString pdf = account + QStringLiteral(".0105.PDF");
+    if (notMailed.contains(name)) {
+        const bool filed = wholePdf(share.store("statements/out/" + pdf))
+                           || wholePdf("unc/host/tarnlnk/TVK7/STATEMENTS/0105/" + pdf);
+        return filed ? std::string() : name.toStdString() + ": deleted without a whole PDF in out or the archive\n";
+    }
+    const std::string request = requestProblem("STMT_" + account + ".TXT");
+    return request.empty() ? request : name.toStdString() + ": deleted, but its request " + request;
+}
+
+std::string RunRig::problems() const
+{
+    std::string found;
+    for (const QString& name : statements)
+        if (!share.inStore("statements/temp/" + name))
+            found += unsoundToDelete(name);
+    return found + partialRequests();
+}
+
+int RunRig::waiting() const
+{
+    const auto inTemp = [this](const QString& name) { return share.inStore("statements/temp/" + name); };
+    return static_cast<int>(std::count_if(statements.begin(), statements.end(), inTemp));
 }
 
 }  // namespace reliability

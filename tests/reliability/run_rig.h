@@ -2,19 +2,21 @@
 #include "mailer/input/mod_brevix.h"
 #include "platform/file_system.h"
 #include "tests/reliability/fault_file_system.h"
-#include "tests/reliability/share_check.h"
 #include "tests/support/statement_share.h"
 
+#include <QSet>
 #include <QStringList>
 #include <functional>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace reliability {
 
 /// A temporary store share with headless runs on it through a FaultFileSystem that watches
-/// every deletion of a statement file and every change to the in folder.
+/// every call. Statements are dropped as "N.txt" with account N and reference 0105; whatever
+/// goes wrong, a statement file may be gone only when its PDF is whole and, when it is mailed,
+/// a whole request naming that PDF waits in the in folder, and the in folder holds whole
+/// requests and nothing else.
 class RunRig {
 public:
     RunRig();
@@ -24,11 +26,16 @@ public:
     /// `brevix --once` on the share; returns its status.
     int once();
 
+    /// What breaks the rule above now, one line each; empty when nothing.
+    std::string problems() const;
+    /// The statements still waiting in the temp folder.
+    int waiting() const;
+    bool allDone() const { return waiting() == 0 && problems().empty(); }
+    /// The host path of a folder given relative to the store ("statements/out").
+    QString storeFolder(const QString& relative) const { return share.at(share.store(relative)); }
+
     /// Called before each file-system call, after the watch; may throw or change the share.
     std::function<void(FaultFileSystem::Op, const QString&)> inject;
-
-    /// The host path of a folder of the share given relative to the store ("statements/out").
-    QString storeFolder(const QString& relative) const { return share.at(share.store(relative)); }
 
     testing_support::StatementShare share;
     platform::LocalFileSystem local;
@@ -37,12 +44,16 @@ public:
     std::ostringstream out, err;
     QStringList statements;
     QSet<QString> notMailed;
-    /// What the watch saw going wrong: deletions without a whole PDF and request, partial requests.
-    std::vector<std::string> violations;
+    /// What the watch saw going wrong during runs, one line each.
+    std::string violations;
     /// Every path a call wrote, copied or moved to, or removed.
     QStringList changed;
 
-    ShareCheck check() const { return ShareCheck(share, statements, notMailed); }
+private:
+    std::string unsoundToDelete(const QString& name) const;
+    std::string partialRequests() const;
+    std::string requestProblem(const QString& entry) const;
+    bool wholePdf(const QString& relative) const;
 };
 
 }  // namespace reliability
