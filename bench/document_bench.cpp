@@ -1,13 +1,10 @@
+#include "bench/bench_support.h"
 #include "mailer/document/invoice_details.h"
 #include "mailer/document/pdf_export.h"
 #include "mailer/document/statement.h"
 #include "tests/mailer/document/document_fixture.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
-
-#include <fstream>
-#include <unistd.h>
 
 using namespace document;
 using testing_support::DocumentFixture;
@@ -51,14 +48,6 @@ void BM_Statement20Lines(benchmark::State& state) { statement(state, 20, 0); }
 void BM_Statement30Lines(benchmark::State& state) { statement(state, 30, 0); }
 void BM_Statement500LinesWith20Invoices(benchmark::State& state) { statement(state, 500, 20); }
 
-long residentKiB()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 /// Resident memory after 100 renders and after 1,000 more: no growth means nothing leaks.
 void BM_MemoryAcross1000Renders(benchmark::State& state)
 {
@@ -68,10 +57,10 @@ void BM_MemoryAcross1000Renders(benchmark::State& state)
     for (auto _ : state) {
         for (int i = 0; i < 100; ++i)
             renderOnce(fx, true);
-        const long before = residentKiB();
+        const long before = bench::residentKiB();
         for (int i = 0; i < 1000; ++i)
             renderOnce(fx, true);
-        const long after = residentKiB();
+        const long after = bench::residentKiB();
         state.counters["rss_before_KiB"] = before;
         state.counters["rss_after_KiB"] = after;
         state.counters["growth_KiB"] = after - before;
@@ -85,14 +74,3 @@ BENCHMARK(BM_Statement30Lines)->Unit(benchmark::kMillisecond)->Repetitions(5)->R
 BENCHMARK(BM_Statement500LinesWith20Invoices)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_MemoryAcross1000Renders)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// Text on pages needs the fonts of a GUI application; the offscreen platform needs no display.
-int main(int argc, char** argv)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,26 +1,15 @@
 // A polling tick over many one-page statements on a local share: statements per second and
 // the memory the process holds afterwards.
+#include "bench/bench_support.h"
 #include "mailer/run/statement_mailer.h"
 #include "platform/file_system.h"
 #include "tests/support/statement_share.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <string>
 
 namespace {
-
-/// Resident memory of this process in KiB.
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
 
 void TickOverStatements(benchmark::State& state)
 {
@@ -40,7 +29,7 @@ void TickOverStatements(benchmark::State& state)
         run.ServerName = "host";
         run.StoreNumber = "7";
         run::StatementMailer mailer(run, fs);
-        before = residentKiB();
+        before = bench::residentKiB();
         state.ResumeTiming();
 
         int done = 0;
@@ -49,12 +38,12 @@ void TickOverStatements(benchmark::State& state)
             ++done;
             if (done == 100) {
                 state.PauseTiming();
-                before = residentKiB();
+                before = bench::residentKiB();
                 state.ResumeTiming();
             }
         }
         state.PauseTiming();
-        after = residentKiB();
+        after = bench::residentKiB();
         if (done != count)
             state.SkipWithError("not every statement was processed");
         state.ResumeTiming();
@@ -68,13 +57,3 @@ BENCHMARK(TickOverStatements)->Arg(1000)->Arg(50)->Unit(benchmark::kMillisecond)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
