@@ -24,6 +24,7 @@ QString Error::describe(int number)
     case TypeMismatch: return QStringLiteral("Type mismatch");
     case FileNotFound: return QStringLiteral("File not found");
     case DeviceIO: return QStringLiteral("Device I/O error");
+    case FileAlreadyExists: return QStringLiteral("File already exists");
     case DiskFull: return QStringLiteral("Disk full");
     case PermissionDenied: return QStringLiteral("Permission denied");
     case PathFileAccess: return QStringLiteral("Path/File access error");
@@ -46,6 +47,7 @@ int Error::numberForErrno(int err)
     case EDQUOT:
     case EFBIG: return DiskFull;
     case EIO: return DeviceIO;
+    case EEXIST: return FileAlreadyExists;
     default: return PathFileAccess;
     }
 }

@@ -16,6 +16,7 @@ public:
         TypeMismatch = 13,
         FileNotFound = 53,
         DeviceIO = 57,
+        FileAlreadyExists = 58,
         DiskFull = 61,
         PermissionDenied = 70,
         PathFileAccess = 75,

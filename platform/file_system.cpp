@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -89,7 +90,22 @@ void writeReplacing(const QByteArray& target, const std::string& bytes, const QS
     syncFolder(target);
 }
 
+FileStamp stampOf(const struct stat& st)
+{
+    FileStamp s;
+    s.kind = S_ISREG(st.st_mode) ? FileStamp::Regular : S_ISLNK(st.st_mode) ? FileStamp::Link : FileStamp::Other;
+    s.size = st.st_size;
+    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.inode = st.st_ino;
+    return s;
+}
+
 }  // namespace
+
+bool FolderEntry::mapsBack() const
+{
+    return QFile::encodeName(name) == bytes;
+}
 
 void FileSystem::writeLines(const QString& path, const std::vector<std::string>& lines)
 {
@@ -173,6 +189,59 @@ QStringList LocalFileSystem::scan(const QString& folder, const QString& pattern,
     return names;
 }
 
+std::vector<FolderEntry> LocalFileSystem::entries(const QString& folder, const QString& pattern, bool hidden)
+{
+    std::vector<FolderEntry> found;
+    const std::optional<QString> mapped = mapper_.toHost(folder);
+    if (!mapped)
+        return found;
+    DIR* dir = ::opendir(QFile::encodeName(*mapped).constData());
+    if (!dir)
+        return found;
+    const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
+                                   QRegularExpression::CaseInsensitiveOption);
+    while (dirent* e = ::readdir(dir)) {
+        const QByteArray bytes(e->d_name);
+        if (bytes == "." || bytes == ".." || (bytes.startsWith('.') != hidden))
+            continue;
+        FolderEntry entry{QFile::decodeName(bytes), bytes, {}};
+        if (!match.match(entry.name).hasMatch())
+            continue;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;  // gone since the folder was read
+        entry.stamp = stampOf(st);
+        found.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    return found;
+}
+
+std::optional<FileStamp> LocalFileSystem::stamp(const QString& path)
+{
+    const std::optional<QString> mapped = mapper_.toHost(path);
+    struct stat st;
+    if (!mapped || ::lstat(QFile::encodeName(*mapped).constData(), &st) != 0)
+        return std::nullopt;
+    return stampOf(st);
+}
+
+bool LocalFileSystem::openForWriting(const QString& path)
+{
+    // A read lease cannot be had while anyone holds the file open for writing. Where leases are
+    // not offered (network file systems, files of another owner) nothing can be told.
+    const std::optional<QString> mapped = mapper_.toHost(path);
+    if (!mapped)
+        return false;
+    Fd in{::open(QFile::encodeName(*mapped).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
+    if (in.fd < 0)
+        return false;
+    if (::fcntl(in.fd, F_SETLEASE, F_RDLCK) != 0)
+        return errno == EAGAIN || errno == EBUSY;
+    ::fcntl(in.fd, F_SETLEASE, F_UNLCK);
+    return false;
+}
+
 std::string LocalFileSystem::readFile(const QString& path)
 {
     const QByteArray h = host(path);
@@ -213,6 +282,36 @@ void LocalFileSystem::remove(const QString& path)
 void LocalFileSystem::copyReplacing(const QString& from, const QString& to)
 {
     writeReplacing(host(to), readFile(from), to);
+}
+
+void LocalFileSystem::rename(const QString& from, const QString& to)
+{
+    const QByteArray source = host(from);
+    const QByteArray target = host(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
+        int err = errno;
+        if (err == EINVAL || err == ENOSYS) {
+            // File systems without RENAME_NOREPLACE (some network ones): a hard link fails on an
+            // existing name just the same; without links, look first.
+            if (::link(source.constData(), target.constData()) == 0) {
+                ::unlink(source.constData());
+                err = 0;
+            } else if (errno == EEXIST) {
+                err = EEXIST;
+            } else {
+                struct stat st;
+                err = ::lstat(target.constData(), &st) == 0 ? EEXIST
+                      : ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
+            }
+        }
+        if (err != 0) {
+            struct stat st;
+            if (err != EEXIST && ::lstat(source.constData(), &st) != 0)
+                throw openError(errno, source, from);
+            throw openError(err, target, to);
+        }
+    }
+    syncFolder(target);
 }
 
 void LocalFileSystem::moveReplacing(const QString& from, const QString& to)

@@ -3,10 +3,35 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+/// What a folder entry is and how it stands now, as lstat sees it: a symbolic link is a link,
+/// never what it points to. Two equal stamps mean the file was not written in between.
+struct FileStamp {
+    enum Kind { Regular, Link, Other };
+    Kind kind = Other;
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    quint64 inode = 0;
+    bool operator==(const FileStamp& o) const
+    {
+        return kind == o.kind && size == o.size && mtimeNs == o.mtimeNs && inode == o.inode;
+    }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+
+/// One entry of a folder listing, with its name as the bytes on disk.
+struct FolderEntry {
+    QString name;      ///< decoded for display and matching
+    QByteArray bytes;  ///< the name on disk
+    FileStamp stamp;
+    /// The decoded name leads back to these bytes, so it can be used to address the file.
+    bool mapsBack() const;
+};
 
 /// The file operations of the programs, addressed by Windows path text.
 /// Failures raise platform::Error with the original numbering and the path as given.
@@ -28,6 +53,15 @@ public:
     {
         return list(folder, pattern).value(0);
     }
+    /// The entries of `folder` whose names match `pattern` in any letter case, in directory order:
+    /// the visible ones of every kind (links and folders too, so that they can be reported), or
+    /// only the hidden ones. Empty when the folder cannot be read.
+    virtual std::vector<FolderEntry> entries(const QString& folder, const QString& pattern, bool hidden) = 0;
+    /// How the entry at the path stands now, without following a link; nothing when there is none.
+    virtual std::optional<FileStamp> stamp(const QString& path) = 0;
+    /// True when another process is known to hold the file open for writing. Only some file
+    /// systems can tell; where they cannot, false.
+    virtual bool openForWriting(const QString&) { return false; }
     virtual std::string readFile(const QString& path) = 0;
     /// Writes the bytes and flushes them to disk before returning; replaces an existing file.
     virtual void writeFile(const QString& path, const std::string& bytes) = 0;
@@ -36,6 +70,9 @@ public:
     virtual void copyReplacing(const QString& from, const QString& to) = 0;
     /// Moves a file, replacing the target. The target appears whole or not at all.
     virtual void moveReplacing(const QString& from, const QString& to) = 0;
+    /// Renames a file inside its folder, never replacing an entry of the new name ("File already
+    /// exists"), and makes the rename durable before returning.
+    virtual void rename(const QString& from, const QString& to) = 0;
     /// The host path of a Windows path text, for code that writes through a library of its own.
     virtual QString hostPath(const QString& path) = 0;
 
@@ -53,11 +90,15 @@ public:
     bool isFolder(const QString& path) override;
     QStringList list(const QString& folder, const QString& pattern) override;
     QString firstMatch(const QString& folder, const QString& pattern) override;
+    std::vector<FolderEntry> entries(const QString& folder, const QString& pattern, bool hidden) override;
+    std::optional<FileStamp> stamp(const QString& path) override;
+    bool openForWriting(const QString& path) override;
     std::string readFile(const QString& path) override;
     void writeFile(const QString& path, const std::string& bytes) override;
     void remove(const QString& path) override;
     void copyReplacing(const QString& from, const QString& to) override;
     void moveReplacing(const QString& from, const QString& to) override;
+    void rename(const QString& from, const QString& to) override;
     QString hostPath(const QString& path) override;
 
     const PathMapper& mapper() const { return mapper_; }

@@ -16,6 +16,9 @@ inline constexpr Key Host{"Brevix", "eStatements\\Settings", "Host"};
 inline constexpr Key Directory{"Brevix", "eStatements\\Settings", "Directory"};
 inline constexpr const char* kDefaultHost = "localhost";
 inline constexpr const char* kDefaultDirectory = "1";
+// How long a statement file must stand still before it is taken, in milliseconds.
+inline constexpr Key SettleMs{"Brevix", "eStatements\\Settings", "SettleMs"};
+inline constexpr int kDefaultSettleMs = 2000;
 
 // Document colours, 0x00BBGGRR as signed decimal text; -1 means "not set".
 inline constexpr Key ForeGroundColor{"Mailvoy", "SendEmail\\Settings", "ForeGroundColor"};

@@ -13,6 +13,7 @@ void modBrevix::clearStatementValues()
     MailSubject.clear();
     BodyFile.clear();
     NoEmail = false;
+    HeaderRead = false;
 }
 
 modBrevix& runValues()

@@ -27,6 +27,8 @@ struct modBrevix {
     std::string MailBcc;
     std::string MailSubject;
     std::string BodyFile;
+    /// The statement just read had an H record.
+    bool HeaderRead = false;
     int32_t HeaderCount = 0;
     /// Bare names of the extra attachments, each followed by a tab.
     QString AttachList;

@@ -88,6 +88,7 @@ void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<D
             set("Account", 6);
             set("BegBal", 7);
             run.AcctNo = account;
+            run.HeaderRead = true;
         } else if (type == "E") {
             if (n < 7 || !isSafeFileName(std::string(f[2])))
                 DataError(run.AcctNo);

@@ -29,15 +29,24 @@ std::vector<std::string> emailRequestLines(const input::modBrevix& run, const QS
     return lines;
 }
 
-QString writeEmailRequest(platform::FileSystem& fs, const input::modBrevix& run, const QString& pdfName,
-                          const QStringList& attachments)
+PendingRequest requestPaths(const input::modBrevix& run)
 {
     const QString name = QStringLiteral("STMT_") + platform::fromCp1252(run.AcctNo) + QStringLiteral(".TXT");
-    const QString written = storeFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + name;
-    const QString destination = inFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + name;
-    fs.writeLines(written, emailRequestLines(run, pdfName, attachments));
-    fs.moveReplacing(written, destination);
-    return destination;
+    return {storeFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + name,
+            inFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + name};
+}
+
+PendingRequest writeEmailRequest(platform::FileSystem& fs, const input::modBrevix& run, const QString& pdfName,
+                                 const QStringList& attachments)
+{
+    const PendingRequest request = requestPaths(run);
+    fs.writeLines(request.written, emailRequestLines(run, pdfName, attachments));
+    return request;
+}
+
+void handOff(platform::FileSystem& fs, const PendingRequest& request)
+{
+    fs.moveReplacing(request.written, request.destination);
 }
 
 }  // namespace run

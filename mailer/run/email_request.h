@@ -18,10 +18,22 @@ namespace run {
 std::vector<std::string> emailRequestLines(const input::modBrevix& run, const QString& pdfName,
                                            const QStringList& attachments);
 
-/// Writes the request as STMT_<account>.TXT in the store folder, flushed to disk, then moves
-/// it into the in folder, replacing a waiting request of the same name, so that the mail
-/// sender only ever sees a whole file. Returns the request's path in the in folder.
-QString writeEmailRequest(platform::FileSystem& fs, const input::modBrevix& run, const QString& pdfName,
-                          const QStringList& attachments);
+/// A request written whole in the store folder and not yet handed to the mail sender. Until
+/// the hand-off it is the statement's journal: present means not handed off yet.
+struct PendingRequest {
+    QString written;      ///< store folder\STMT_<account>.TXT
+    QString destination;  ///< in folder\STMT_<account>.TXT
+};
+
+/// Where the request of the statement just read is written and where it goes.
+PendingRequest requestPaths(const input::modBrevix& run);
+
+/// Writes the request as STMT_<account>.TXT in the store folder, flushed to disk.
+PendingRequest writeEmailRequest(platform::FileSystem& fs, const input::modBrevix& run, const QString& pdfName,
+                                 const QStringList& attachments);
+
+/// Moves the written request into the in folder by one rename, replacing a waiting request of
+/// the same name, so that the mail sender only ever sees a whole file.
+void handOff(platform::FileSystem& fs, const PendingRequest& request);
 
 }  // namespace run

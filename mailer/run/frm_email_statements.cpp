@@ -140,6 +140,11 @@ void frmEmailStatements::btnProcess_Click()
 {
     run_.ServerName = txtServer->text();
     run_.StoreNumber = txtDir->text();
+    if (const QString problem = connectionProblem(run_); !problem.isEmpty()) {
+        prompt_.message(problem, kProgramTitle);
+        txtServer->setFocus();
+        return;
+    }
     const QString temp = tempFolder(run_.ServerName, run_.StoreNumber);
     if (!fs_.isFolder(temp)) {
         prompt_.message(QStringLiteral("Cannot Connect to: ") + temp, kProgramTitle);
@@ -155,6 +160,7 @@ void frmEmailStatements::btnProcess_Click()
                             .arg(e.description(), e.file()),
                         kProgramTitle);
     }
+    mailer_.setSettleMs(readSettleMs(store_));
     Label1->setVisible(true);
     Timer1->setInterval(1000);
     Timer1->start();
@@ -200,24 +206,56 @@ void frmEmailStatements::Timer1_Timer()
     if (ticking_ || ended_)
         return;
     ticking_ = true;
-    for (QString name = mailer_.nextStatement(); !name.isEmpty() && !ended_; name = mailer_.nextStatement()) {
-        txtAccount->setText(name);
-        txtAccount->repaint();
-        try {
-            mailer_.mail(name, attachments());
-        } catch (...) {
-            const RunFailure failure = describeFailure(std::current_exception(), run_.StmtPath,
-                                                       mailer_.statementWaiting());
-            prompt_.message(failure.text, failure.title);
-            endProgram(1);
-            break;
+    if (takeStore()) {
+        for (std::vector<platform::FolderEntry> ready = mailer_.look(); !ready.empty() && !ended_;
+             ready = mailer_.look()) {
+            for (const platform::FolderEntry& entry : ready) {
+                if (ended_)
+                    break;
+                txtAccount->setText(entry.name);
+                txtAccount->repaint();
+                try {
+                    mailer_.mail(entry, attachments());
+                } catch (...) {
+                    const RunFailure failure = describeFailure(std::current_exception(), run_.StmtPath,
+                                                               mailer_.statementWaiting());
+                    prompt_.message(failure.text, failure.title);
+                    endProgram(1);
+                    break;
+                }
+                refreshFile1();
+                QCoreApplication::processEvents();
+            }
         }
-        refreshFile1();
-        QCoreApplication::processEvents();
     }
     if (!ended_)
         txtAccount->clear();
     ticking_ = false;
+}
+
+bool frmEmailStatements::takeStore()
+{
+    if (lock_.held())
+        return true;
+    try {
+        if (!lock_.tryTake(fs_, storeLockPath(run_.ServerName, run_.StoreNumber), QStringLiteral("the Brevix window"))) {
+            if (!toldBusy_) {
+                toldBusy_ = true;
+                prompt_.message(QStringLiteral("Store %1 of %2 is being processed by %3.\nThis window waits and takes "
+                                               "the store's statements once that run ends.")
+                                    .arg(run_.StoreNumber, run_.ServerName, lock_.holder()),
+                                kProgramTitle);
+            }
+            return false;
+        }
+        mailer_.recover();
+        return true;
+    } catch (...) {
+        const RunFailure failure = describeFailure(std::current_exception(), run_.StmtPath, true);
+        prompt_.message(failure.text, failure.title);
+        endProgram(1);
+        return false;
+    }
 }
 
 void frmEmailStatements::closeEvent(QCloseEvent* event)

@@ -1,4 +1,5 @@
 #pragma once
+#include "mailer/handoff/store_lock.h"
 #include "mailer/input/mod_brevix.h"
 #include "mailer/run/statement_mailer.h"
 
@@ -64,6 +65,9 @@ protected:
 private:
     void buildControls();
     void refreshFile1();
+    /// Holds the store's lock, taking it (and finishing what an ended run left) when free. Says
+    /// once that another run holds it.
+    bool takeStore();
     void endProgram(int code);
     QStringList attachments() const;
 
@@ -73,6 +77,8 @@ private:
     platform::OperatorPrompt& prompt_;
     std::function<void()> openAttachPicker_;
     StatementMailer mailer_;
+    handoff::StoreLock lock_;
+    bool toldBusy_ = false;
     QString file1Folder_;
     bool ticking_ = false;
     bool ended_ = false;

@@ -1,6 +1,8 @@
 #include "mailer/run/headless_run.h"
 
 #include "mailer/document/pdf_export.h"
+#include "mailer/handoff/store_lock.h"
+#include "mailer/input/bad_record.h"
 #include "mailer/run/run_failure.h"
 #include "mailer/run/startup_settings.h"
 #include "mailer/run/statement_job.h"
@@ -32,6 +34,40 @@ void readColours(const settings::SettingsStore& store, input::modBrevix& run, st
 
 }  // namespace
 
+namespace {
+
+/// Says what failed for a statement set aside: its reader's message or the reason it is refused.
+QString setAsideText(std::exception_ptr error, const QString& statementPath)
+{
+    QString file = statementPath, reason;
+    try {
+        std::rethrow_exception(error);
+    } catch (const StatementRefused& e) {
+        file = e.file();
+        reason = e.reason();
+    } catch (const input::BadRecord& e) {
+        reason = e.message();
+    }
+    return QStringLiteral("Set aside %1: %2. It stays in the temp folder as it is and is taken again once it "
+                          "changes.").arg(file, reason);
+}
+
+void printDone(std::ostream& out, const MailedStatement& done)
+{
+    out << done.file << "\taccount " << done.account << "\t" << done.pdfPath << "\t"
+        << (done.mailed ? "mailed" : "not mailed") << (done.archived || done.recovered ? "" : "\tno archive copy")
+        << (done.recovered ? "\trecovered" : "") << std::endl;
+}
+
+bool sleepUnlessStopped(int ms, const std::atomic<bool>& stop)
+{
+    for (int waited = 0; waited < ms && !stop; waited += 50)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return !stop;
+}
+
+}  // namespace
+
 int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform::FileSystem& fs,
                 const settings::SettingsStore& store, std::ostream& out, std::ostream& err,
                 const std::atomic<bool>& stop)
@@ -46,21 +82,69 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
         err << "Set Server Name and Store Number\n";
         return 1;
     }
+    if (const QString problem = connectionProblem(run); !problem.isEmpty()) {
+        err << problem << "\n";
+        return 1;
+    }
     const QString temp = tempFolder(run.ServerName, run.StoreNumber);
     if (!fs.isFolder(temp)) {
         err << "Cannot Connect to: " << temp << "\n";
         return 1;
     }
 
-    StatementMailer mailer(run, fs);
+    handoff::StoreLock lock;
+    const QString lockPath = storeLockPath(run.ServerName, run.StoreNumber);
+    const QString holder = options.watch ? QStringLiteral("brevix --watch") : QStringLiteral("brevix --once");
+    try {
+        for (bool told = false; !lock.tryTake(fs, lockPath, holder);) {
+            const QString busy = QStringLiteral("Store %1 of %2 is being processed by %3")
+                                     .arg(run.StoreNumber, run.ServerName, lock.holder());
+            if (!options.watch) {
+                err << busy << "; this run leaves it alone.\n";
+                return 0;
+            }
+            if (!told)
+                err << busy << "; waiting for it to finish." << std::endl;
+            told = true;
+            if (!sleepUnlessStopped(1000, stop))
+                return 0;
+        }
+    } catch (const platform::Error& e) {
+        err << "Error " << e.number() << ": " << e.description() << " on " << e.file()
+            << "\nThe store cannot be locked against a second run, so nothing was processed.\n";
+        return 1;
+    }
+
+    StatementMailer mailer(run, fs, readSettleMs(store));
     const QStringList attachments;
+    bool setAside = false;
+    // A run once tells by its status that something needs a person; a watch reports it and goes on.
+    const auto status = [&] { return setAside && !options.watch ? 1 : 0; };
+    try {
+        for (const MailedStatement& done : mailer.recover())
+            printDone(out, done);
+    } catch (...) {
+        err << describeFailure(std::current_exception(), run.StmtPath, true).text << std::endl;
+        return 1;
+    }
     for (;;) {
-        for (QString name = mailer.nextStatement(); !name.isEmpty() && !stop; name = mailer.nextStatement()) {
+        bool tookAny = false;
+        for (const platform::FolderEntry& entry : mailer.look()) {
+            if (stop)
+                return status();
             try {
-                const MailedStatement done = mailer.mail(name, attachments);
-                out << done.file << "\taccount " << done.account << "\t" << done.pdfPath << "\t"
-                    << (done.mailed ? "mailed" : "not mailed") << (done.archived ? "" : "\tno archive copy")
-                    << std::endl;
+                const MailedStatement done = mailer.mail(entry, attachments);
+                if (!done.changed)
+                    printDone(out, done);
+                tookAny = true;
+            } catch (const StatementRefused&) {
+                err << setAsideText(std::current_exception(), run.StmtPath) << std::endl;
+                mailer.setAside(entry);
+                setAside = true;
+            } catch (const input::BadRecord&) {
+                err << setAsideText(std::current_exception(), run.StmtPath) << std::endl;
+                mailer.setAside(entry);
+                setAside = true;
             } catch (...) {
                 const RunFailure failure = describeFailure(std::current_exception(), run.StmtPath,
                                                            mailer.statementWaiting());
@@ -68,12 +152,13 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
                 return 1;
             }
         }
-        if (!options.watch || stop)
-            return 0;
-        for (int i = 0; i < 10 && !stop; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (stop)
-            return 0;
+        if (tookAny)
+            continue;
+        if (!options.watch && !mailer.settling())
+            return status();
+        // A run once waits for files still settling rather than leaving them behind.
+        if (!sleepUnlessStopped(options.watch ? 1000 : 100, stop))
+            return status();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "mailer/run/run_failure.h"
 
 #include "mailer/input/bad_record.h"
+#include "mailer/run/statement_errors.h"
 #include "platform/error.h"
 
 #include <new>
@@ -12,10 +13,20 @@ RunFailure describeFailure(std::exception_ptr error, const QString& statementPat
     int number = 51;
     QString description = QStringLiteral("Internal error");
     QString file;
+    bool claimFailed = false;
     try {
         std::rethrow_exception(error);
     } catch (const input::BadRecord& e) {
         return {input::BadRecord::title(), e.message()};
+    } catch (const StatementRefused& e) {
+        return {kProgramTitle, QStringLiteral("The statement %1 cannot be taken: %2.\nIt stays in the temp folder as "
+                                              "it is; mend or remove it, then start Brevix again.")
+                                   .arg(e.file(), e.reason())};
+    } catch (const ClaimFailed& e) {
+        number = e.number();
+        description = e.description();
+        file = e.file();
+        claimFailed = true;
     } catch (const platform::Error& e) {
         number = e.number();
         description = e.description();
@@ -32,6 +43,9 @@ RunFailure describeFailure(std::exception_ptr error, const QString& statementPat
     if (!file.isEmpty() && file != statementPath)
         text += QStringLiteral(" on ") + file;
     text += QStringLiteral("\nwhile processing the statement ") + statementPath + QLatin1Char('.');
+    if (claimFailed)
+        text += QStringLiteral("\nThe statement cannot be claimed: Brevix must be able to rename and delete the files "
+                               "of the temp and tempdet folders. Nothing was mailed.");
     text += statementKept ? QStringLiteral("\nThe statement file is still in the temp folder and will be "
                                            "processed again when Brevix is started after the cause is mended.")
                           : QStringLiteral("\nThe statement file is no longer in the temp folder.");

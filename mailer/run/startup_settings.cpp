@@ -1,5 +1,6 @@
 #include "mailer/run/startup_settings.h"
 
+#include "mailer/handoff/name_check.h"
 #include "settings/colour_value.h"
 #include "settings/settings_store.h"
 
@@ -20,6 +21,24 @@ void readConnection(const settings::SettingsStore& store, input::modBrevix& run)
 {
     run.ServerName = store.get(settings::Host, QString::fromLatin1(settings::kDefaultHost));
     run.StoreNumber = store.get(settings::Directory, QString::fromLatin1(settings::kDefaultDirectory));
+}
+
+QString connectionProblem(const input::modBrevix& run)
+{
+    // Each becomes a folder name on the share: a '/' or ".." would lead the run elsewhere.
+    const QString rule = QStringLiteral(" may hold only letters, digits, '-', '_' and '.'.");
+    if (!handoff::isPlainName(run.ServerName))
+        return QStringLiteral("The server name \"%1\"").arg(run.ServerName) + rule;
+    if (!handoff::isPlainName(run.StoreNumber))
+        return QStringLiteral("The store number \"%1\"").arg(run.StoreNumber) + rule;
+    return {};
+}
+
+qint64 readSettleMs(const settings::SettingsStore& store)
+{
+    bool ok = false;
+    const qint64 ms = store.get(settings::SettleMs, QString::number(settings::kDefaultSettleMs)).trimmed().toLongLong(&ok);
+    return ok && ms >= 0 ? ms : settings::kDefaultSettleMs;
 }
 
 void saveConnection(settings::SettingsStore& store, const input::modBrevix& run)

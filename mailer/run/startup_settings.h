@@ -12,6 +12,10 @@ namespace run {
 void readStatementColours(const settings::SettingsStore& store, input::modBrevix& run);
 /// Reads the server host name and the store number, with their defaults for missing keys.
 void readConnection(const settings::SettingsStore& store, input::modBrevix& run);
+/// Why the server name or store number cannot stand in a path, or an empty text when both can.
+QString connectionProblem(const input::modBrevix& run);
+/// The settle time: "SettleMs", or its default when missing or not a number of 0 or more.
+qint64 readSettleMs(const settings::SettingsStore& store);
 /// Saves "Host", then "Directory".
 void saveConnection(settings::SettingsStore& store, const input::modBrevix& run);
 

@@ -17,12 +17,16 @@ StatementJob::~StatementJob() = default;
 
 void StatementJob::Process(const QString& StmtFile)
 {
+    render(StmtFile);
+    file();
+}
+
+void StatementJob::file()
+{
     pdfPath_.clear();
     archived_ = false;
-    render(StmtFile);
-
     document::PdfExport exporter;
-    exporter.FileName = pdfPathFor(StmtFile, platform::fromCp1252(run_.StmtRef));
+    exporter.FileName = pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef));
     exporter.Option = 0;
     exporter.Export(*combined_, fs_);
     pdfPath_ = exporter.FileName;

@@ -26,6 +26,10 @@ public:
     /// archive copy exists.
     void Process(const QString& StmtFile);
 
+    /// The steps of Process after render: exports the rendered pages as the statement's PDF and
+    /// archives a copy.
+    void file();
+
     /// Steps of Process up to the export: the combined pages of the statement at StmtFile and,
     /// when its detail file exists and names an invoice, the invoice pages after them.
     const document::Pages& render(const QString& StmtFile);

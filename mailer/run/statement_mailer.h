@@ -1,13 +1,15 @@
 #pragma once
+#include "mailer/handoff/settle_watch.h"
 #include "mailer/input/mod_brevix.h"
+#include "mailer/run/statement_errors.h"
 #include "mailer/run/statement_job.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
-
-namespace platform {
-class FileSystem;
-}
+#include <vector>
 
 namespace run {
 
@@ -18,30 +20,55 @@ struct MailedStatement {
     QString pdfPath;      ///< the PDF in the out folder
     bool mailed = false;  ///< a request went to the in folder
     bool archived = false;
+    /// It changed while it was taken: nothing was handed off, it waits to settle again.
+    bool changed = false;
+    /// A run that ended before it was done had claimed it; this run finished it.
+    bool recovered = false;
 };
 
-/// The work of a polling tick on one statement at a time: the whole job, the mail request, and
-/// only then the deletion of the input files, so that a failure never loses a statement.
+/// Takes the statements of a store's temp folder whole and hands each request off exactly once:
+/// a file is taken after it stood still for the settle time; its PDF and archive copy are made
+/// and its request written whole in the store folder; then the statement and its detail file are
+/// claimed by a rename, the request moves into the in folder by one rename, and only then are the
+/// claimed files deleted. A run that ends anywhere in between is finished by recover().
+/// Callers hold the store's lock.
 class StatementMailer {
 public:
-    StatementMailer(input::modBrevix& run, platform::FileSystem& fs);
+    StatementMailer(input::modBrevix& run, platform::FileSystem& fs, qint64 settleMs = 0);
 
-    /// The first statement file waiting in the temp folder, in directory order; empty when none.
-    /// A fresh listing every call, so files that arrive during a tick are taken in that tick.
-    QString nextStatement() const;
+    /// One look at the temp folder: the statement files ready to be taken, in directory order.
+    /// A file is ready once it and its detail file stood still for the settle time and no other
+    /// process writes them; files set aside are skipped until they change.
+    std::vector<platform::FolderEntry> look();
+    void setSettleMs(qint64 settleMs) { settle_ = handoff::SettleWatch(settleMs); }
+    /// Whether the last look saw statement files that are still settling.
+    bool settling() const { return settling_; }
 
-    /// Processes the statement file `fileName` of the temp folder with its invoice details,
-    /// writes its mail request unless it is not to be mailed, then deletes the input files.
-    /// Errors reach the caller; the statement file stays unless the error came after its deletion.
-    MailedStatement mail(const QString& fileName, const QStringList& attachments);
+    /// Files, archives and mails the statement. Raises StatementRefused or input::BadRecord for
+    /// a statement that fails on its own data, before anything is written; ClaimFailed when it
+    /// cannot be claimed; platform::Error for any other failure.
+    MailedStatement mail(const platform::FolderEntry& entry, const QStringList& attachments);
+    /// Skips the statement until its size or modification time change.
+    void setAside(const platform::FolderEntry& entry);
 
-    /// Whether the statement file of the last call is still in the temp folder.
-    bool statementWaiting() const;
+    /// Finishes every statement that a run claimed and did not finish: hands its request off when
+    /// it is still in the store folder (never twice), then deletes the claimed files. Gives
+    /// a detail file claimed without its statement its name back.
+    std::vector<MailedStatement> recover();
+
+    /// Whether the statement of the last call is still in the temp folder, as it was or claimed.
+    bool statementWaiting();
 
 private:
+    QString tempFolder() const;
+    MailedStatement requeue(const platform::FolderEntry& entry, MailedStatement result);
+
     input::modBrevix& run_;
     platform::FileSystem& fs_;
     StatementJob job_;
+    handoff::SettleWatch settle_;
+    QHash<QByteArray, platform::FileStamp> setAside_;
+    bool settling_ = false;
 };
 
 }  // namespace run

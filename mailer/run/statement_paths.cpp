@@ -33,6 +33,11 @@ QString storeFolder(const QString& ServerName, const QString& StoreNumber)
     return QStringLiteral("\\\\") + ServerName + QStringLiteral("\\parlow\\email") + StoreNumber;
 }
 
+QString storeLockPath(const QString& ServerName, const QString& StoreNumber)
+{
+    return storeFolder(ServerName, StoreNumber) + QStringLiteral("\\brevix.lock");
+}
+
 QString tempFolder(const QString& ServerName, const QString& StoreNumber)
 {
     return storeFolder(ServerName, StoreNumber) + QStringLiteral("\\statements\\temp");

@@ -7,6 +7,8 @@ namespace run {
 
 /// \\server\parlow\email<store>
 QString storeFolder(const QString& ServerName, const QString& StoreNumber);
+/// store folder + \brevix.lock: held by the one run that processes the store.
+QString storeLockPath(const QString& ServerName, const QString& StoreNumber);
 /// store folder + \statements\temp: where the statement files arrive.
 QString tempFolder(const QString& ServerName, const QString& StoreNumber);
 /// store folder + \statements\out: the PDFs and the extra attachments.

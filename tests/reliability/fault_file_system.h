@@ -25,12 +25,20 @@ public:
     bool isFile(const QString& p) override { watch(Op::Query, p); return inner_.isFile(p); }
     bool isFolder(const QString& p) override { watch(Op::Query, p); return inner_.isFolder(p); }
     QStringList list(const QString& p, const QString& m) override { watch(Op::Query, p); return inner_.list(p, m); }
+    std::vector<platform::FolderEntry> entries(const QString& p, const QString& m, bool h) override
+    {
+        watch(Op::Query, p);
+        return inner_.entries(p, m, h);
+    }
+    std::optional<platform::FileStamp> stamp(const QString& p) override { watch(Op::Query, p); return inner_.stamp(p); }
+    bool openForWriting(const QString& p) override { watch(Op::Query, p); return inner_.openForWriting(p); }
     std::string readFile(const QString& p) override { watch(Op::Read, p); return inner_.readFile(p); }
     QString hostPath(const QString& p) override { watch(Op::HostPath, p); return inner_.hostPath(p); }
     void writeFile(const QString& p, const std::string& b) override { watch(Op::Write, p); inner_.writeFile(p, b); }
     void remove(const QString& p) override { watch(Op::Remove, p); inner_.remove(p); }
     void copyReplacing(const QString& f, const QString& t) override { watch(Op::Copy, t); inner_.copyReplacing(f, t); }
     void moveReplacing(const QString& f, const QString& t) override { watch(Op::Move, t); inner_.moveReplacing(f, t); }
+    void rename(const QString& f, const QString& t) override { watch(Op::Move, t); inner_.rename(f, t); }
 
 private:
     void watch(Op op, const QString& path)

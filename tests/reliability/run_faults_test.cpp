@@ -159,22 +159,6 @@ TEST(RunFaults, DiskFullWhileThePdfIsWritten)
     ::umount2(at.constData(), MNT_DETACH);
 }
 
-/// Starts `brevix --once` on the share.
-std::unique_ptr<QProcess> startBrevix(const RunRig& rig)
-{
-    auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TORVIK_UNC_ROOT", rig.share.uncRoot());
-    env.insert("TORVIK_HOME", rig.share.at("install"));
-    env.insert("XDG_CONFIG_HOME", rig.share.at("config"));
-    env.insert("XDG_CACHE_HOME", rig.share.at("cache"));
-    process->setProcessEnvironment(env);
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setStandardErrorFile(QProcess::nullDevice());
-    process->start(QStringLiteral(BREVIX_BINARY), {"--once", "--server", "host", "--store", "7"});
-    return process;
-}
-
 TEST(RunFaults, KilledDuringATickThenRunAgain)
 {
     RunRig rig;
@@ -188,7 +172,7 @@ TEST(RunFaults, KilledDuringATickThenRunAgain)
     for (int round = 0; round < 6 && rig.waiting() > 0; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const int target = rig.waiting() - 3;
-        auto brevix = startBrevix(rig);
+        auto brevix = rig.start({"--once"});
         ASSERT_TRUE(brevix->waitForStarted());
         while (rig.waiting() > target && !brevix->waitForFinished(1)) {
         }
@@ -202,7 +186,7 @@ TEST(RunFaults, KilledDuringATickThenRunAgain)
     }
     EXPECT_GE(killed, 3);
 
-    auto brevix = startBrevix(rig);
+    auto brevix = rig.start({"--once"});
     ASSERT_TRUE(brevix->waitForFinished(300000));
     EXPECT_EQ(brevix->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(brevix->exitCode(), 0);

@@ -1,10 +1,12 @@
 #include "tests/reliability/run_rig.h"
 
+#include "mailer/handoff/claim.h"
 #include "mailer/run/headless_run.h"
 #include "settings/settings_store.h"
 
 #include <algorithm>
 #include <atomic>
+#include <thread>
 
 namespace reliability {
 
@@ -15,13 +17,15 @@ RunRig::RunRig() : local(platform::PathMapper({share.uncRoot(), share.at("instal
     settings::SettingsStore store(share.at("config"));
     store.save(settings::Host, "host");
     store.save(settings::Directory, "7");
+    store.save(settings::SettleMs, "0");
     fs.before = [this](Op op, const QString& path) {
         // Whatever the calls so far did, the in folder holds whole requests only.
         violations += partialRequests();
-        const QString name = path.section(QLatin1Char('\\'), -1);
+        const QString onDisk = path.section(QLatin1Char('\\'), -1);
+        const QString name = handoff::unclaimedName(onDisk).isEmpty() ? onDisk : handoff::unclaimedName(onDisk);
         // A file already gone (the share taken away) cannot be lost by this call.
         if (op == Op::Remove && path.contains(QLatin1String("\\statements\\temp\\"))
-            && share.inStore("statements/temp/" + name))
+            && share.inStore("statements/temp/" + onDisk))
             violations += unsoundToDelete(name);
         if (inject)
             inject(op, path);
@@ -44,12 +48,42 @@ void RunRig::drop(int count, const QSet<int>& notMailedNumbers)
 
 int RunRig::once()
 {
+    return watch(-1);
+}
+
+int RunRig::watch(int ms)
+{
     const settings::SettingsStore store(share.at("config"));
     out.str({});
     err.str({});
     run = input::modBrevix();
     std::atomic<bool> stop{false};
-    return run::runHeadless({}, run, fs, store, out, err, stop);
+    run::HeadlessOptions options;
+    options.watch = ms >= 0;
+    std::thread stopper;
+    if (options.watch)
+        stopper = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            stop = true;
+        });
+    const int status = run::runHeadless(options, run, fs, store, out, err, stop);
+    if (stopper.joinable())
+        stopper.join();
+    return status;
+}
+
+std::unique_ptr<QProcess> RunRig::start(const QStringList& arguments) const
+{
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TORVIK_UNC_ROOT", share.uncRoot());
+    env.insert("TORVIK_HOME", share.at("install"));
+    env.insert("XDG_CONFIG_HOME", share.at("config"));
+    env.insert("XDG_CACHE_HOME", share.at("cache"));
+    process->setProcessEnvironment(env);
+    process->start(QStringLiteral(BREVIX_BINARY), QStringList{"--server", "host", "--store", "7"} + arguments);
+    process->waitForStarted();
+    return process;
 }
 
 bool RunRig::wholePdf(const QString& relative) const
@@ -99,14 +133,16 @@ std::string RunRig::problems() const
 {
     std::string found;
     for (const QString& name : statements)
-        if (!share.inStore("statements/temp/" + name))
+        if (!share.inStore("statements/temp/" + name) && !share.inStore("statements/temp/." + name + ".claimed"))
             found += unsoundToDelete(name);
     return found + partialRequests();
 }
 
 int RunRig::waiting() const
 {
-    const auto inTemp = [this](const QString& name) { return share.inStore("statements/temp/" + name); };
+    const auto inTemp = [this](const QString& name) {
+        return share.inStore("statements/temp/" + name) || share.inStore("statements/temp/." + name + ".claimed");
+    };
     return static_cast<int>(std::count_if(statements.begin(), statements.end(), inTemp));
 }
 

@@ -4,9 +4,11 @@
 #include "tests/reliability/fault_file_system.h"
 #include "tests/support/statement_share.h"
 
+#include <QProcess>
 #include <QSet>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -25,10 +27,15 @@ public:
     void drop(int count, const QSet<int>& notMailed = {});
     /// `brevix --once` on the share; returns its status.
     int once();
+    /// `brevix --watch` on the share, stopped after `ms`; returns its status.
+    int watch(int ms);
+
+    /// Starts the real program on the share with `arguments` after "--server host --store 7".
+    std::unique_ptr<QProcess> start(const QStringList& arguments) const;
 
     /// What breaks the rule above now, one line each; empty when nothing.
     std::string problems() const;
-    /// The statements still waiting in the temp folder.
+    /// The statements still waiting in the temp folder, as they were or claimed.
     int waiting() const;
     bool allDone() const { return waiting() == 0 && problems().empty(); }
     /// The host path of a folder given relative to the store ("statements/out").

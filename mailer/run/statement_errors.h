@@ -1,0 +1,29 @@
+#pragma once
+#include "platform/error.h"
+
+#include <QString>
+#include <exception>
+
+namespace run {
+
+/// A statement that fails on its own data or name: it is left as it is and never mailed.
+class StatementRefused : public std::exception {
+public:
+    StatementRefused(QString file, QString reason) : file_(std::move(file)), reason_(std::move(reason)) {}
+    /// The statement file's path, its name as the bytes lie on disk.
+    const QString& file() const { return file_; }
+    const QString& reason() const { return reason_; }
+    const char* what() const noexcept override { return "statement refused"; }
+
+private:
+    QString file_;
+    QString reason_;
+};
+
+/// A statement that could not be claimed (renamed) in its folder, so it was not handed off.
+class ClaimFailed : public platform::Error {
+public:
+    explicit ClaimFailed(const platform::Error& e) : platform::Error(e) {}
+};
+
+}  // namespace run

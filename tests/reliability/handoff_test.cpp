@@ -1,0 +1,240 @@
+// Each whole statement reaches the mail sender exactly once: not while it is still being written,
+// not again after a crash at any point, not twice when two runs watch one store, and never when
+// it cannot be claimed.
+#include "mailer/handoff/store_lock.h"
+#include "platform/error.h"
+#include "settings/settings_store.h"
+#include "tests/reliability/run_rig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+
+#include <gtest/gtest.h>
+#include <poppler-document.h>
+#include <poppler-page.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+using reliability::RunRig;
+using Op = reliability::FaultFileSystem::Op;
+
+namespace {
+
+const std::string kDetails = "H\t1\tShip\t\t\t\t1.00\t\t\t\t\t\t1.00\t\r\nD\tINV-1\t\t\t1\tX\t1\t1\t\t1\t\t\r\n";
+
+/// A mail sender: takes every request out of the in folder; counts what it took by name.
+void takeRequests(RunRig& rig, QMap<QString, int>& sent)
+{
+    QDir in(rig.storeFolder("in"));
+    for (const QString& name : in.entryList(QDir::Files)) {
+        ++sent[name];
+        in.remove(name);
+    }
+}
+
+int pages(const std::string& pdf)
+{
+    std::unique_ptr<poppler::document> doc(
+        poppler::document::load_from_raw_data(pdf.data(), static_cast<int>(pdf.size())));
+    return doc ? doc->pages() : 0;
+}
+
+std::string pdfText(const std::string& pdf)
+{
+    std::unique_ptr<poppler::document> doc(
+        poppler::document::load_from_raw_data(pdf.data(), static_cast<int>(pdf.size())));
+    std::string text;
+    for (int i = 0; doc && i < doc->pages(); ++i) {
+        const auto utf8 = std::unique_ptr<poppler::page>(doc->create_page(i))->text().to_utf8();
+        text.append(utf8.begin(), utf8.end());
+    }
+    return text;
+}
+
+/// Statement 1 with invoice details, 2 not to be mailed, 3 plain.
+void dropThree(RunRig& rig)
+{
+    rig.drop(3, {2});
+    rig.share.dropDetails("1det.txt", kDetails);
+}
+
+struct Crash {};
+
+TEST(Handoff, ACrashAtAnyCallIsFinishedByTheNextRunAndMailsEachStatementOnce)
+{
+    RunRig clean;
+    dropThree(clean);
+    ASSERT_EQ(clean.once(), 0) << clean.err.str();
+    for (int at = 1; at <= clean.fs.calls; ++at) {
+        SCOPED_TRACE("crash before call " + std::to_string(at));
+        RunRig rig;
+        dropThree(rig);
+        rig.inject = [&](Op, const QString&) {
+            if (rig.fs.calls >= at)
+                throw Crash{};
+        };
+        try {
+            rig.once();
+        } catch (const Crash&) {
+        }
+        // The watch expects a request in the in folder, which the mail sender empties from here on.
+        EXPECT_EQ(rig.violations, "");
+        QMap<QString, int> sent;
+        takeRequests(rig, sent);
+        rig.inject = nullptr;
+        ASSERT_EQ(rig.once(), 0) << rig.err.str();
+        takeRequests(rig, sent);
+
+        EXPECT_EQ(sent, (QMap<QString, int>{{"STMT_1.TXT", 1}, {"STMT_3.TXT", 1}}));
+        EXPECT_EQ(rig.waiting(), 0);
+        EXPECT_TRUE(QDir(rig.storeFolder("statements/tempdet")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        EXPECT_EQ(pages(rig.share.readStore("statements/out/1.0105.PDF")), 2);
+        EXPECT_EQ(pages(rig.share.read("unc/host/tarnlnk/TVK7/STATEMENTS/0105/1.0105.PDF")), 2);
+        EXPECT_TRUE(rig.share.exists("unc/host/tarnlnk/TVK7/STATEMENTS/0105/2.0105.PDF"));
+        EXPECT_FALSE(rig.share.inStore("STMT_1.TXT") || rig.share.inStore("STMT_3.TXT"));
+    }
+}
+
+TEST(Handoff, AStatementThatCannotBeClaimedIsNeverMailed)
+{
+    for (const char* folder : {"\\statements\\temp\\", "\\statements\\tempdet\\"}) {
+        SCOPED_TRACE(folder);
+        RunRig rig;
+        rig.drop(1);
+        rig.share.dropDetails("1det.txt", kDetails);
+        rig.inject = [&](Op op, const QString& path) {
+            if (op == Op::Move && path.contains(folder))
+                throw platform::Error(platform::Error::PermissionDenied, path);
+        };
+        for (int run = 0; run < 5; ++run) {
+            EXPECT_EQ(rig.once(), 1);
+            EXPECT_NE(rig.err.str().find("The statement cannot be claimed"), std::string::npos) << rig.err.str();
+        }
+        EXPECT_TRUE(QDir(rig.storeFolder("in")).isEmpty());
+        EXPECT_FALSE(rig.share.inStore("STMT_1.TXT"));
+        EXPECT_TRUE(rig.share.inStore("statements/temp/1.txt") && rig.share.inStore("statements/tempdet/1det.txt"));
+    }
+}
+
+/// Writes a statement in pieces while a run watches: each cut is a point at which the file
+/// looks like a shorter statement.
+TEST(Handoff, AStatementStillBeingWrittenIsMailedOnlyWholeAndOnce)
+{
+    RunRig rig;
+    settings::SettingsStore(rig.share.at("config")).save(settings::SettleMs, "300");
+    auto brevix = rig.start({"--watch"});
+
+    const struct {
+        const char* account;
+        bool keepsOpen;  // else it opens the file again for every piece
+        std::string cutAfter;
+    } writers[] = {
+        {"551", true, "Bolts\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n"},
+        {"552", true, "Bolts\t10."},
+        {"553", true, "F\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t12"},
+        {"554", false, "Bolts\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n"},
+        {"555", false, "Bolts\t10."},
+        {"556", false, "F\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t12"},
+    };
+    std::vector<std::thread> threads;
+    for (const auto& w : writers) {
+        rig.statements << QString(w.account) + ".txt";
+        threads.emplace_back([&rig, w] {
+            std::string text = testing_support::statementText(w.account, "D\t06/02/26\t1002\tNuts\t5.00\t0.00\t5.00\t0.00\t0.00\t0.00\t5.00\r\n");
+            text.replace(text.rfind("10.00\r\n"), 7, "12345.67\r\n");
+            const size_t cut = text.find(w.cutAfter) + w.cutAfter.size();
+            const QByteArray path = QFile::encodeName(rig.storeFolder("statements/temp/") + w.account + ".txt");
+            int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            for (const std::string& piece : {text.substr(0, cut / 2), text.substr(cut / 2, cut - cut / 2), text.substr(cut)}) {
+                ::write(fd, piece.data(), piece.size());
+                if (!w.keepsOpen)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(w.keepsOpen ? 700 : 100));
+                if (!w.keepsOpen)
+                    fd = ::open(path.constData(), O_WRONLY | O_APPEND);
+            }
+            ::close(fd);
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    for (int waited = 0; rig.waiting() > 0 && waited < 100; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ::kill(static_cast<pid_t>(brevix->processId()), SIGTERM);
+    ASSERT_TRUE(brevix->waitForFinished(10000));
+    const QString out = QString::fromUtf8(brevix->readAllStandardOutput());
+    EXPECT_EQ(brevix->readAllStandardError(), "");
+
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.account);
+        EXPECT_EQ(out.count(QString(w.account) + ".txt\taccount"), 1) << out.toStdString();
+        const std::string text = pdfText(rig.share.readStore(QString("statements/out/%1.0105.PDF").arg(w.account)));
+        EXPECT_NE(text.find("12345.67"), std::string::npos);
+        EXPECT_NE(text.find("Nuts"), std::string::npos);
+        EXPECT_TRUE(rig.share.inStore(QString("in/STMT_%1.TXT").arg(w.account)));
+    }
+}
+
+TEST(Handoff, TwoWatchingRunsOnOneStoreMailEachStatementOnce)
+{
+    RunRig rig;
+    settings::SettingsStore(rig.share.at("config")).save(settings::SettleMs, "300");
+    std::unique_ptr<QProcess> runs[2] = {rig.start({"--watch"}), rig.start({"--watch"})};
+    const int count = 200;
+    for (int i = 1; i <= count; ++i) {
+        rig.share.dropDetails(QString("%1det.txt").arg(i), kDetails);
+        rig.share.drop(QString("%1.txt").arg(i), testing_support::statementText(std::to_string(i)));
+        rig.statements << QString("%1.txt").arg(i);
+    }
+    QMap<QString, int> sent;
+    bool killed = false;
+    for (int waited = 0; waited < 1200; ++waited) {
+        takeRequests(rig, sent);
+        if (sent.size() == count && rig.waiting() == 0)
+            break;
+        if (!killed && sent.size() > 20) {
+            // The lock dies with its holder: the other run takes over and finishes its claim.
+            for (auto& run : runs)
+                ::kill(static_cast<pid_t>(run->processId()), SIGKILL);
+            killed = true;
+        }
+        for (auto& run : runs)
+            if (run->state() == QProcess::NotRunning || run->waitForFinished(0))
+                run = rig.start({"--watch"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (auto& run : runs) {
+        ::kill(static_cast<pid_t>(run->processId()), SIGTERM);
+        run->waitForFinished(10000);
+    }
+    takeRequests(rig, sent);
+    EXPECT_TRUE(killed);
+    EXPECT_EQ(sent.size(), count);
+    for (auto it = sent.cbegin(); it != sent.cend(); ++it)
+        EXPECT_EQ(it.value(), 1) << it.key().toStdString();
+    for (int i = 1; i <= count; ++i)
+        EXPECT_EQ(pages(rig.share.read(QString("unc/host/tarnlnk/TVK7/STATEMENTS/0105/%1.0105.PDF").arg(i))), 2) << i;
+}
+
+TEST(Handoff, ASecondRunOnceLeavesAHeldStoreAlone)
+{
+    RunRig rig;
+    rig.drop(1);
+    handoff::StoreLock held;
+    ASSERT_TRUE(held.tryTake(rig.local, "\\\\host\\parlow\\email7\\brevix.lock", "the test"));
+    auto brevix = rig.start({"--once"});
+    ASSERT_TRUE(brevix->waitForFinished(30000));
+    EXPECT_EQ(brevix->exitCode(), 0);
+    EXPECT_TRUE(brevix->readAllStandardError().startsWith("Store 7 of host is being processed by the test, process "));
+    EXPECT_EQ(rig.waiting(), 1);
+
+    held.release();
+    EXPECT_EQ(rig.once(), 0) << rig.err.str();
+    EXPECT_EQ(rig.waiting(), 0);
+}
+
+}  // namespace
