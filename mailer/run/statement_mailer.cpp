@@ -52,6 +52,7 @@ std::vector<platform::FolderEntry> StatementMailer::look()
     const bool watchWriters = settle_.settleMs() > 0;
     std::vector<platform::FolderEntry> ready;
     QSet<QString> present;
+    detailSeen_.clear();
     settling_ = false;
     for (platform::FolderEntry& entry : fs_.entries(temp, kPattern, false)) {
         const auto aside = setAside_.constFind(entry.bytes);
@@ -63,10 +64,12 @@ std::vector<platform::FolderEntry> StatementMailer::look()
         const QString key = QString::fromLatin1(entry.bytes);
         present << key;
         bool settled = settle_.settled(key, entry.stamp, now);
+        std::optional<platform::FileStamp> stamp;
         if (handoff::refusalOf(entry).isEmpty()) {
             const QString path = temp + QLatin1Char('\\') + entry.name;
             const QString detail = detailPathFor(path);
-            if (const std::optional<platform::FileStamp> stamp = fs_.stamp(detail)) {
+            stamp = fs_.stamp(detail);
+            if (stamp) {
                 present << detail;
                 settled = settle_.settled(detail, *stamp, now) && settled;
                 if (settled && watchWriters && fs_.openForWriting(detail))
@@ -75,10 +78,12 @@ std::vector<platform::FolderEntry> StatementMailer::look()
             if (settled && watchWriters && fs_.openForWriting(path))
                 settled = false;
         }
-        if (settled)
+        if (settled) {
+            detailSeen_.insert(entry.bytes, stamp);
             ready.push_back(std::move(entry));
-        else
+        } else {
             settling_ = true;
+        }
     }
     settle_.keepOnly(present);
     return ready;
@@ -115,8 +120,10 @@ MailedStatement StatementMailer::mail(const platform::FolderEntry& entry, const 
         throw StatementRefused(onDisk, QStringLiteral("it has no H record, so it names no account"));
     if (blank(run_.AcctNo))
         throw StatementRefused(onDisk, QStringLiteral("its account number (field 6 of the H record) is empty"));
-    // What was read is what stood still: a file written to since is taken again once it settles.
-    if (fs_.stamp(run_.StmtPath) != entry.stamp || fs_.stamp(detailPath) != detailStamp)
+    // What was read is what stood still: a file written to (or a detail file dropped) since the
+    // look is taken again once it settles.
+    if (fs_.stamp(run_.StmtPath) != entry.stamp || fs_.stamp(detailPath) != detailStamp
+        || detailSeen_.value(entry.bytes) != detailStamp)
         return requeue(entry, result);
 
     job_.file();

@@ -68,6 +68,8 @@ private:
     StatementJob job_;
     handoff::SettleWatch settle_;
     QHash<QByteArray, platform::FileStamp> setAside_;
+    /// The detail file of each statement of the last look, as it stood then.
+    QHash<QByteArray, std::optional<platform::FileStamp>> detailSeen_;
     bool settling_ = false;
 };
 
