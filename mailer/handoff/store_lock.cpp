@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace handoff {
@@ -46,6 +47,8 @@ bool StoreLock::tryTake(platform::FileSystem& fs, const QString& lockPath, const
     if (fd < 0)
         throw errno == ENOENT ? platform::Error(platform::Error::PathNotFound, lockPath)
                               : platform::Error::fromErrno(errno, lockPath);
+    // Whoever created it, the window's user and the service's user must both be able to lock it.
+    ::fchmod(fd, 0666);
     // Open file description locks belong to this descriptor, not to the process: another
     // descriptor of this process on the same file cannot take them over unnoticed.
     struct flock request = lockRequest(F_WRLCK);
