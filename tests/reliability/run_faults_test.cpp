@@ -6,15 +6,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <sched.h>
 #include <sys/mount.h>
-#include <thread>
 
 using reliability::RunRig;
 using Op = reliability::FaultFileSystem::Op;
@@ -157,41 +154,6 @@ TEST(RunFaults, DiskFullWhileThePdfIsWritten)
     filler.remove();
     expectSoundAndFinishedByRerun(rig);
     ::umount2(at.constData(), MNT_DETACH);
-}
-
-TEST(RunFaults, KilledDuringATickThenRunAgain)
-{
-    RunRig rig;
-    QSet<int> notMailed;
-    for (int i = 5; i <= 90; i += 10)
-        notMailed << i;
-    rig.drop(90, notMailed);
-
-    // Kill after a few statements, each time a little later into the next one.
-    int killed = 0;
-    for (int round = 0; round < 6 && rig.waiting() > 0; ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
-        const int target = rig.waiting() - 3;
-        auto brevix = rig.start({"--once"});
-        ASSERT_TRUE(brevix->waitForStarted());
-        while (rig.waiting() > target && !brevix->waitForFinished(1)) {
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(round * 7));
-        if (brevix->state() == QProcess::Running) {
-            ::kill(static_cast<pid_t>(brevix->processId()), SIGKILL);
-            ++killed;
-        }
-        brevix->waitForFinished();
-        EXPECT_EQ(rig.problems(), "");
-    }
-    EXPECT_GE(killed, 3);
-
-    auto brevix = rig.start({"--once"});
-    ASSERT_TRUE(brevix->waitForFinished(300000));
-    EXPECT_EQ(brevix->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(brevix->exitCode(), 0);
-    EXPECT_TRUE(rig.allDone()) << rig.problems();
-    EXPECT_EQ(QDir(rig.storeFolder("in")).entryList(QDir::Files | QDir::Hidden).size(), 90 - notMailed.size());
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <poppler-document.h>
 #include <poppler-page.h>
 
-#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -17,19 +16,6 @@ using testing_support::StatementShare;
 using testing_support::statementText;
 
 namespace {
-
-/// The local file system with a hook before each deletion, to inject failures and arrivals.
-class HookedFileSystem : public platform::LocalFileSystem {
-public:
-    using LocalFileSystem::LocalFileSystem;
-    std::function<void(const QString&)> beforeRemove;
-    void remove(const QString& path) override
-    {
-        if (beforeRemove)
-            beforeRemove(path);
-        LocalFileSystem::remove(path);
-    }
-};
 
 struct PdfText {
     int pages = 0;
@@ -73,7 +59,7 @@ protected:
     }
 
     StatementShare share;
-    HookedFileSystem fs;
+    platform::LocalFileSystem fs;
     input::modBrevix run;
     std::ostringstream out, err;
 };
@@ -122,18 +108,6 @@ TEST_F(StatementMailerTest, AStatementNotToBeMailedKeepsOnlyItsArchiveCopy)
     EXPECT_NE(out.str().find("not mailed"), std::string::npos);
 }
 
-TEST_F(StatementMailerTest, WithoutAnArchiveFolderThePdfStaysInTheOutFolder)
-{
-    QDir(share.at("unc/host/tarnlnk/TVK7/STATEMENTS/0105")).removeRecursively();
-    share.drop("1.txt", statementText("1", {}, "A"));
-    share.drop("2.txt", statementText("2"));
-    ASSERT_EQ(once(), 0) << err.str();
-    EXPECT_TRUE(share.inStore("statements/out/1.0105.PDF"));
-    EXPECT_TRUE(share.inStore("statements/out/2.0105.PDF"));
-    EXPECT_TRUE(share.inStore("in/STMT_2.TXT"));
-    EXPECT_NE(out.str().find("no archive copy"), std::string::npos);
-}
-
 TEST_F(StatementMailerTest, InvoiceDetailsFollowTheStatementOnlyWhenTheyNameAnInvoice)
 {
     const std::string header = "H\t1\tShip One\tShip Two\t\t\t90.00\t\t0.00\t\t7.20\t\t97.20\t\r\n";
@@ -150,20 +124,6 @@ TEST_F(StatementMailerTest, InvoiceDetailsFollowTheStatementOnlyWhenTheyNameAnIn
     EXPECT_EQ(readPdf(share.readStore("statements/out/2.0105.PDF")).pages, 1);
     EXPECT_FALSE(share.inStore("statements/tempdet/1det.txt"));
     EXPECT_FALSE(share.inStore("statements/tempdet/2det.txt"));
-}
-
-TEST_F(StatementMailerTest, AStatementThatArrivesDuringATickIsTakenInTheSameTick)
-{
-    share.drop("1.txt", statementText("1"));
-    bool dropped = false;
-    fs.beforeRemove = [&](const QString&) {
-        if (!dropped)
-            share.drop("2.txt", statementText("2"));
-        dropped = true;
-    };
-    ASSERT_EQ(once(), 0) << err.str();
-    EXPECT_TRUE(share.inStore("in/STMT_1.TXT"));
-    EXPECT_TRUE(share.inStore("in/STMT_2.TXT"));
 }
 
 TEST_F(StatementMailerTest, AFailureNamesTheStatementAndLeavesItInPlace)
