@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <map>
+#include <set>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -56,15 +58,32 @@ void writeAll(int fd, const char* data, size_t size, const QString& path)
     }
 }
 
-void syncFolder(const QByteArray& hostPath)
+}  // namespace
+
+/// The flushes a batch put off: the folders (with a Windows path in each, for messages) whose
+/// files or entries changed since the last flush.
+struct LocalFileSystem::PendingSync {
+    std::map<QByteArray, QString> folders;
+};
+
+namespace {
+
+/// Makes the folder entry of `hostPath` durable now, or notes it for the batch's flush.
+void syncFolder(const QByteArray& hostPath, const QString& path, LocalFileSystem::PendingSync* pending)
 {
+    if (pending) {
+        pending->folders.emplace(folderOf(hostPath), path);
+        return;
+    }
     Fd dir{::open(folderOf(hostPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (dir.fd >= 0)
         ::fsync(dir.fd);
 }
 
-/// Writes bytes to a hidden temporary beside `target`, flushes it, and renames it over `target`.
-void writeReplacing(const QByteArray& target, const std::string& bytes, const QString& path)
+/// Writes bytes to a hidden temporary beside `target`, flushes it (or leaves that to the batch),
+/// and renames it over `target`.
+void writeReplacing(const QByteArray& target, const std::string& bytes, const QString& path,
+                    LocalFileSystem::PendingSync* pending)
 {
     const QByteArray folder = folderOf(target);
     const QByteArray base = target.mid(target.lastIndexOf('/') + 1);
@@ -74,7 +93,7 @@ void writeReplacing(const QByteArray& target, const std::string& bytes, const QS
         throw openError(errno, target, path);
     try {
         writeAll(out.fd, bytes.data(), bytes.size(), path);
-        if (::fsync(out.fd) != 0)
+        if (!pending && ::fsync(out.fd) != 0)
             throw Error::fromErrno(errno, path);
         ::fchmod(out.fd, 0644);
         const int fd = out.fd;
@@ -87,7 +106,7 @@ void writeReplacing(const QByteArray& target, const std::string& bytes, const QS
         ::unlink(temp.constData());
         throw;
     }
-    syncFolder(target);
+    syncFolder(target, path, pending);
 }
 
 FileStamp stampOf(const struct stat& st)
@@ -269,7 +288,7 @@ std::string LocalFileSystem::readFile(const QString& path)
 
 void LocalFileSystem::writeFile(const QString& path, const std::string& bytes)
 {
-    writeReplacing(host(path), bytes, path);
+    writeReplacing(host(path), bytes, path, pending_.get());
 }
 
 void LocalFileSystem::remove(const QString& path)
@@ -281,7 +300,7 @@ void LocalFileSystem::remove(const QString& path)
 
 void LocalFileSystem::copyReplacing(const QString& from, const QString& to)
 {
-    writeReplacing(host(to), readFile(from), to);
+    writeReplacing(host(to), readFile(from), to, pending_.get());
 }
 
 void LocalFileSystem::rename(const QString& from, const QString& to)
@@ -311,7 +330,41 @@ void LocalFileSystem::rename(const QString& from, const QString& to)
             throw openError(err, target, to);
         }
     }
-    syncFolder(target);
+    syncFolder(target, to, pending_.get());
+}
+
+LocalFileSystem::LocalFileSystem(PathMapper mapper) : mapper_(std::move(mapper)) {}
+
+LocalFileSystem::~LocalFileSystem() = default;
+
+void LocalFileSystem::beginBatch()
+{
+    if (!pending_)
+        pending_ = std::make_unique<PendingSync>();
+}
+
+void LocalFileSystem::flush()
+{
+    if (!pending_)
+        return;
+    // One syncfs per file system makes every file and entry of the batch durable at once, where
+    // a flush per file would wait for the disk once per file.
+    std::set<dev_t> synced;
+    for (const auto& [folder, path] : pending_->folders) {
+        Fd dir{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        struct stat st;
+        if (dir.fd < 0 || ::fstat(dir.fd, &st) != 0)
+            throw openError(errno, folder + "/x", path);
+        if (synced.insert(st.st_dev).second && ::syncfs(dir.fd) != 0)
+            throw Error::fromErrno(errno, path);
+    }
+    pending_->folders.clear();
+}
+
+void LocalFileSystem::endBatch()
+{
+    flush();
+    pending_.reset();
 }
 
 void LocalFileSystem::moveReplacing(const QString& from, const QString& to)
@@ -319,7 +372,7 @@ void LocalFileSystem::moveReplacing(const QString& from, const QString& to)
     const QByteArray source = host(from);
     const QByteArray target = host(to);
     if (::rename(source.constData(), target.constData()) == 0) {
-        syncFolder(target);
+        syncFolder(target, to, pending_.get());
         return;
     }
     const int err = errno;

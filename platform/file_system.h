@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,6 +77,16 @@ public:
     /// The host path of a Windows path text, for code that writes through a library of its own.
     virtual QString hostPath(const QString& path) = 0;
 
+    /// From here on writes, copies and renames leave their flush to disk to flush(), so that many
+    /// files are made durable together. What a batch writes is whole on disk as before; only its
+    /// surviving a power failure waits for the flush.
+    virtual void beginBatch() {}
+    /// Makes everything written, copied or renamed since the batch began durable; raises the error
+    /// of the first folder that cannot be.
+    virtual void flush() {}
+    /// Flushes and ends the batch.
+    virtual void endBatch() {}
+
     /// Writes the lines, each followed by CR LF.
     void writeLines(const QString& path, const std::vector<std::string>& lines);
 };
@@ -83,7 +94,8 @@ public:
 /// The machine's own file system, reached through a PathMapper.
 class LocalFileSystem : public FileSystem {
 public:
-    explicit LocalFileSystem(PathMapper mapper) : mapper_(std::move(mapper)) {}
+    explicit LocalFileSystem(PathMapper mapper);
+    ~LocalFileSystem() override;
 
     bool exists(const QString& path) override;
     bool isFile(const QString& path) override;
@@ -100,6 +112,9 @@ public:
     void moveReplacing(const QString& from, const QString& to) override;
     void rename(const QString& from, const QString& to) override;
     QString hostPath(const QString& path) override;
+    void beginBatch() override;
+    void flush() override;
+    void endBatch() override;
 
     const PathMapper& mapper() const { return mapper_; }
 
@@ -109,6 +124,12 @@ private:
     QStringList scan(const QString& folder, const QString& pattern, bool firstOnly) const;
 
     PathMapper mapper_;
+
+public:
+    struct PendingSync;
+
+private:
+    std::unique_ptr<PendingSync> pending_;
 };
 
 }  // namespace platform

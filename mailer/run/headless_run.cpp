@@ -2,7 +2,6 @@
 
 #include "mailer/document/pdf_export.h"
 #include "mailer/handoff/store_lock.h"
-#include "mailer/input/bad_record.h"
 #include "mailer/run/run_failure.h"
 #include "mailer/run/startup_settings.h"
 #include "mailer/run/statement_job.h"
@@ -37,19 +36,16 @@ void readColours(const settings::SettingsStore& store, input::modBrevix& run, st
 namespace {
 
 /// Says what failed for a statement set aside: its reader's message or the reason it is refused.
-QString setAsideText(std::exception_ptr error, const QString& statementPath)
+QString setAsideText(std::exception_ptr error)
 {
-    QString file = statementPath, reason;
     try {
         std::rethrow_exception(error);
     } catch (const StatementRefused& e) {
-        file = e.file();
-        reason = e.reason();
-    } catch (const input::BadRecord& e) {
-        reason = e.message();
+        return QStringLiteral("Set aside %1: %2. It stays in the temp folder as it is and is taken again once it "
+                              "changes.").arg(e.file(), e.reason());
+    } catch (...) {
+        return QStringLiteral("Set aside a statement for an unknown reason.");
     }
-    return QStringLiteral("Set aside %1: %2. It stays in the temp folder as it is and is taken again once it "
-                          "changes.").arg(file, reason);
 }
 
 void printDone(std::ostream& out, const MailedStatement& done)
@@ -127,31 +123,38 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
         err << describeFailure(std::current_exception(), run.StmtPath, true).text << std::endl;
         return 1;
     }
+    // Statements are handed off in batches whose files are made durable together.
+    constexpr size_t kBatch = 100;
     for (;;) {
+        const std::vector<platform::FolderEntry> ready = mailer.look();
         bool tookAny = false;
-        for (const platform::FolderEntry& entry : mailer.look()) {
-            if (stop)
-                return status();
+        for (size_t first = 0; first < ready.size() && !stop;) {
+            const std::vector<platform::FolderEntry> batch(ready.begin() + first,
+                                                           ready.begin() + std::min(ready.size(), first + kBatch));
+            std::vector<MailedStatement> done;
             try {
-                const MailedStatement done = mailer.mail(entry, attachments);
-                if (!done.changed)
-                    printDone(out, done);
-                tookAny = true;
-            } catch (const StatementRefused&) {
-                err << setAsideText(std::current_exception(), run.StmtPath) << std::endl;
-                mailer.setAside(entry);
-                setAside = true;
-            } catch (const input::BadRecord&) {
-                err << setAsideText(std::current_exception(), run.StmtPath) << std::endl;
-                mailer.setAside(entry);
-                setAside = true;
+                done = mailer.mail(batch, attachments, true);
             } catch (...) {
                 const RunFailure failure = describeFailure(std::current_exception(), run.StmtPath,
                                                            mailer.statementWaiting());
                 err << failure.text << std::endl;
                 return 1;
             }
+            for (const MailedStatement& one : done) {
+                if (one.refused) {
+                    err << setAsideText(one.refused) << std::endl;
+                    setAside = true;
+                } else if (!one.changed) {
+                    printDone(out, one);
+                    tookAny = true;
+                }
+            }
+            if (done.size() < batch.size())
+                break;  // the rest waits for the next look
+            first += batch.size();
         }
+        if (stop)
+            return status();
         if (tookAny)
             continue;
         if (!options.watch && !mailer.settling())

@@ -94,6 +94,11 @@ void StatementMailer::setAside(const platform::FolderEntry& entry)
     setAside_.insert(entry.bytes, entry.stamp);
 }
 
+QString StatementMailer::onDisk(const platform::FolderEntry& entry) const
+{
+    return tempFolder() + QLatin1Char('\\') + handoff::escapedName(entry.bytes);
+}
+
 MailedStatement StatementMailer::requeue(const platform::FolderEntry& entry, MailedStatement result)
 {
     settle_.restart(QString::fromLatin1(entry.bytes));
@@ -103,68 +108,189 @@ MailedStatement StatementMailer::requeue(const platform::FolderEntry& entry, Mai
 
 MailedStatement StatementMailer::mail(const platform::FolderEntry& entry, const QStringList& attachments)
 {
-    MailedStatement result;
-    result.file = entry.name;
+    std::vector<MailedStatement> done = mail(std::vector<platform::FolderEntry>{entry}, attachments, false);
+    if (done.empty()) {
+        // Left for the next look; a batch of one always takes its statement.
+        MailedStatement result;
+        result.file = entry.name;
+        result.changed = true;
+        return result;
+    }
+    return done.front();
+}
+
+/// Puts the flushes of a batch off and ends the batch on every way out.
+struct StatementMailer::Batch {
+    explicit Batch(platform::FileSystem& fs) : fs(fs) { fs.beginBatch(); }
+    ~Batch()
+    {
+        try {
+            fs.endBatch();
+        } catch (const platform::Error&) {
+            // Whatever it left unflushed has not been handed off yet.
+        }
+    }
+    platform::FileSystem& fs;
+};
+
+std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::FolderEntry>& batch,
+                                                   const QStringList& attachments, bool goOnAfterRefusal)
+{
+    Batch flushesTogether(fs_);
+    std::vector<MailedStatement> results;
+    std::vector<Prepared> prepared;
+    QSet<QString> requests;
+    std::exception_ptr error;
+    for (const platform::FolderEntry& entry : batch) {
+        try {
+            Prepared p;
+            p.entry = entry;
+            p.result.file = entry.name;
+            if (!prepare(p, attachments, requests))
+                break;  // a second statement of an account waits for the next batch
+            if (!p.result.changed)
+                prepared.push_back(p);
+            results.push_back(p.result);
+        } catch (const StatementRefused&) {
+            error = std::current_exception();
+        } catch (const input::BadRecord& e) {
+            error = goOnAfterRefusal ? std::make_exception_ptr(StatementRefused(onDisk(entry), e.message()))
+                                     : std::current_exception();
+        } catch (...) {
+            error = std::current_exception();
+            break;
+        }
+        if (error && goOnAfterRefusal) {
+            setAside(entry);
+            MailedStatement refused;
+            refused.file = entry.name;
+            refused.refused = error;
+            results.push_back(refused);
+            error = nullptr;
+        } else if (error) {
+            break;
+        }
+    }
+    try {
+        handOffAll(prepared);
+    } catch (...) {
+        if (!error)
+            error = std::current_exception();
+    }
+    for (const Prepared& p : prepared)
+        for (MailedStatement& r : results)
+            if (r.file == p.result.file && !r.refused)
+                r = p.result;
+    if (error)
+        std::rethrow_exception(error);
+    return results;
+}
+
+bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<QString>& requests)
+{
+    const platform::FolderEntry& entry = p.entry;
     run_.StmtPath = tempFolder() + QLatin1Char('\\') + entry.name;
-    const QString onDisk = tempFolder() + QLatin1Char('\\') + handoff::escapedName(entry.bytes);
     if (const QString refusal = handoff::refusalOf(entry); !refusal.isEmpty())
-        throw StatementRefused(onDisk, refusal);
+        throw StatementRefused(onDisk(entry), refusal);
     const QString detailPath = detailPathFor(run_.StmtPath);
     const std::optional<platform::FileStamp> detailStamp = fs_.stamp(detailPath);
     if (detailStamp && detailStamp->kind != platform::FileStamp::Regular)
-        throw StatementRefused(onDisk, QStringLiteral("its invoice-detail file %1 is not a regular file")
+        throw StatementRefused(onDisk(entry), QStringLiteral("its invoice-detail file %1 is not a regular file")
                                            .arg(detailPath));
 
     job_.render(run_.StmtPath);
     if (!run_.HeaderRead)
-        throw StatementRefused(onDisk, QStringLiteral("it has no H record, so it names no account"));
+        throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
     if (blank(run_.AcctNo))
-        throw StatementRefused(onDisk, QStringLiteral("its account number (field 6 of the H record) is empty"));
+        throw StatementRefused(onDisk(entry), QStringLiteral("its account number (field 6 of the H record) is empty"));
     // What was read is what stood still: a file written to (or a detail file dropped) since the
     // look is taken again once it settles.
     if (fs_.stamp(run_.StmtPath) != entry.stamp || fs_.stamp(detailPath) != detailStamp
-        || detailSeen_.value(entry.bytes) != detailStamp)
-        return requeue(entry, result);
+        || detailSeen_.value(entry.bytes) != detailStamp) {
+        p.result = requeue(entry, p.result);
+        return true;
+    }
+    // One request per account name in a batch: the request in the store folder is the statement's
+    // journal until its hand-off.
+    const PendingRequest paths = requestPaths(run_);
+    if (!run_.NoEmail && requests.contains(paths.written))
+        return false;
 
     job_.file();
-    result.account = platform::fromCp1252(run_.AcctNo);
-    result.pdfPath = job_.pdfPath();
-    result.archived = job_.archived();
-
+    p.statement = run_.StmtPath;
+    p.detail = run_.HasDetails ? run_.DetPath : QString();
+    p.result.account = platform::fromCp1252(run_.AcctNo);
+    p.result.pdfPath = job_.pdfPath();
+    p.result.archived = job_.archived();
     // The request is written whole before the claim: from the claim on, a request in the store
     // folder means "not handed off yet" to whoever finishes the statement.
-    std::optional<PendingRequest> request;
-    if (!run_.NoEmail)
-        request = writeEmailRequest(fs_, run_, bareName(job_.pdfPath()), attachments);
-    const QString detail = run_.HasDetails ? run_.DetPath : QString();
-    auto dropRequest = [&] {
-        try {
-            if (request)
-                fs_.remove(request->written);
-        } catch (const platform::Error&) {
-            // Not in the in folder, so never mailed; the next request of the account replaces it.
-        }
-    };
+    if (!run_.NoEmail) {
+        p.request = writeEmailRequest(fs_, run_, bareName(job_.pdfPath()), attachments);
+        requests << paths.written;
+    }
+    return true;
+}
+
+void StatementMailer::dropRequest(const Prepared& p)
+{
     try {
-        handoff::claim(fs_, run_.StmtPath, detail);
-    } catch (const platform::Error& e) {
-        dropRequest();
-        throw ClaimFailed(e);
+        if (p.request)
+            fs_.remove(p.request->written);
+    } catch (const platform::Error&) {
+        // Not in the in folder, so never mailed; the next request of the account replaces it.
     }
-    if (fs_.stamp(handoff::claimedPath(run_.StmtPath)) != entry.stamp) {
-        // Replaced between the read and the claim: give the new file its name back, untouched.
-        fs_.rename(handoff::claimedPath(run_.StmtPath), run_.StmtPath);
-        if (!detail.isEmpty())
-            fs_.rename(handoff::claimedPath(detail), detail);
-        dropRequest();
-        return requeue(entry, result);
+}
+
+void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
+{
+    if (prepared.empty())
+        return;
+    // Each step is durable before the next one can be seen: the PDFs, archive copies and requests
+    // before the claims, the claims before the hand-offs, the hand-offs before the claimed files go.
+    fs_.flush();
+    std::exception_ptr claimError;
+    std::vector<Prepared*> claimed;
+    for (Prepared& p : prepared) {
+        if (claimError) {
+            dropRequest(p);
+            continue;
+        }
+        try {
+            handoff::claim(fs_, p.statement, p.detail);
+        } catch (const platform::Error& e) {
+            dropRequest(p);
+            run_.StmtPath = p.statement;
+            claimError = std::make_exception_ptr(ClaimFailed(e));
+            continue;
+        }
+        if (fs_.stamp(handoff::claimedPath(p.statement)) != p.entry.stamp) {
+            // Replaced between the read and the claim: give the new file its name back, untouched.
+            fs_.rename(handoff::claimedPath(p.statement), p.statement);
+            if (!p.detail.isEmpty())
+                fs_.rename(handoff::claimedPath(p.detail), p.detail);
+            dropRequest(p);
+            MailedStatement fresh;
+            fresh.file = p.result.file;
+            p.result = requeue(p.entry, fresh);
+            continue;
+        }
+        claimed.push_back(&p);
     }
-    if (request) {
-        handOff(fs_, *request);
-        result.mailed = true;
+    fs_.flush();
+    for (Prepared* p : claimed) {
+        run_.StmtPath = p->statement;
+        if (p->request) {
+            handOff(fs_, *p->request);
+            p->result.mailed = true;
+        }
     }
-    handoff::dropClaim(fs_, run_.StmtPath, detail);
-    return result;
+    fs_.flush();
+    for (Prepared* p : claimed) {
+        run_.StmtPath = p->statement;
+        handoff::dropClaim(fs_, p->statement, p->detail);
+    }
+    if (claimError)
+        std::rethrow_exception(claimError);
 }
 
 std::vector<MailedStatement> StatementMailer::recover()

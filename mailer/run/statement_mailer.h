@@ -1,6 +1,7 @@
 #pragma once
 #include "mailer/handoff/settle_watch.h"
 #include "mailer/input/mod_brevix.h"
+#include "mailer/run/email_request.h"
 #include "mailer/run/statement_errors.h"
 #include "mailer/run/statement_job.h"
 #include "platform/error.h"
@@ -8,7 +9,10 @@
 
 #include <QHash>
 #include <QString>
+#include <QSet>
 #include <QStringList>
+#include <exception>
+#include <optional>
 #include <vector>
 
 namespace run {
@@ -24,6 +28,8 @@ struct MailedStatement {
     bool changed = false;
     /// A run that ended before it was done had claimed it; this run finished it.
     bool recovered = false;
+    /// Why it was set aside (a StatementRefused); null when it was not.
+    std::exception_ptr refused;
 };
 
 /// Takes the statements of a store's temp folder whole and hands each request off exactly once:
@@ -48,6 +54,14 @@ public:
     /// a statement that fails on its own data, before anything is written; ClaimFailed when it
     /// cannot be claimed; platform::Error for any other failure.
     MailedStatement mail(const platform::FolderEntry& entry, const QStringList& attachments);
+    /// The same for a batch of statements whose files are made durable together: all PDFs,
+    /// archive copies and requests, then all claims, then all hand-offs. A statement that fails on
+    /// its own data is set aside and the batch goes on when `goOnAfterRefusal`, else it ends the
+    /// batch like any other error: what was prepared before is still handed off, then the error
+    /// is raised. Results in the order taken; a batch may stop early and leave the rest for the
+    /// next look (a second statement of one account).
+    std::vector<MailedStatement> mail(const std::vector<platform::FolderEntry>& batch,
+                                      const QStringList& attachments, bool goOnAfterRefusal);
     /// Skips the statement until its size or modification time change.
     void setAside(const platform::FolderEntry& entry);
 
@@ -60,8 +74,25 @@ public:
     bool statementWaiting();
 
 private:
+    /// One statement of a batch on its way: rendered, filed, its request written.
+    struct Prepared {
+        platform::FolderEntry entry;
+        QString statement;
+        QString detail;  ///< empty when it has no detail file to claim
+        std::optional<PendingRequest> request;
+        MailedStatement result;
+    };
+    struct Batch;
+
     QString tempFolder() const;
+    /// The statement file's path with its name as the bytes lie on disk.
+    QString onDisk(const platform::FolderEntry& entry) const;
     MailedStatement requeue(const platform::FolderEntry& entry, MailedStatement result);
+    /// Renders and files one statement and writes its request; false when it must wait for the
+    /// next batch.
+    bool prepare(Prepared& p, const QStringList& attachments, QSet<QString>& requests);
+    void handOffAll(std::vector<Prepared>& prepared);
+    void dropRequest(const Prepared& p);
 
     input::modBrevix& run_;
     platform::FileSystem& fs_;

@@ -9,8 +9,9 @@ namespace reliability {
 /// call: fail it with a platform::Error, or change the share under it.
 class FaultFileSystem : public platform::FileSystem {
 public:
-    /// Query is exists, isFile, isFolder and list (firstMatch lists); Write and later change the disk.
-    enum class Op { Query, Read, HostPath, Write, Remove, Copy, Move };
+    /// Query is exists, isFile, isFolder and list (firstMatch lists); Sync is a batch's flush;
+    /// Write and later change the disk.
+    enum class Op { Query, Read, HostPath, Sync, Write, Remove, Copy, Move };
     static bool changesDisk(Op op) { return op >= Op::Write; }
 
     explicit FaultFileSystem(platform::FileSystem& inner) : inner_(inner) {}
@@ -39,6 +40,9 @@ public:
     void copyReplacing(const QString& f, const QString& t) override { watch(Op::Copy, t); inner_.copyReplacing(f, t); }
     void moveReplacing(const QString& f, const QString& t) override { watch(Op::Move, t); inner_.moveReplacing(f, t); }
     void rename(const QString& f, const QString& t) override { watch(Op::Move, t); inner_.rename(f, t); }
+    void beginBatch() override { inner_.beginBatch(); }
+    void flush() override { watch(Op::Sync, {}); inner_.flush(); }
+    void endBatch() override { inner_.endBatch(); }
 
 private:
     void watch(Op op, const QString& path)
