@@ -9,7 +9,7 @@ mode=${1:-}
 
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev libgl1-mesa-dev
+  qt6-base-dev libgl1-mesa-dev libsystemd-dev
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils libpoppler-cpp-dev

@@ -2,12 +2,15 @@
 
 #include "mailer/document/pdf_export.h"
 #include "mailer/run/run_failure.h"
+#include "mailer/run/share_wait.h"
 #include "mailer/run/startup_settings.h"
 #include "mailer/run/statement_job.h"
 #include "mailer/run/statement_mailer.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/journal_stream.h"
+#include "platform/service_notifier.h"
 
 #include <chrono>
 #include <thread>
@@ -36,6 +39,8 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
                 const settings::SettingsStore& store, std::ostream& out, std::ostream& err,
                 const std::atomic<bool>& stop)
 {
+    platform::ServiceNotifier quiet;
+    platform::ServiceNotifier& service = options.service ? *options.service : quiet;
     readColours(store, run, err);
     readConnection(store, run);
     if (options.server)
@@ -43,14 +48,17 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
     if (options.store)
         run.StoreNumber = *options.store;
     if (run.ServerName.isEmpty() || run.StoreNumber.isEmpty()) {
-        err << "Set Server Name and Store Number\n";
+        err << platform::error << "Set Server Name and Store Number" << std::endl;
         return 1;
     }
     const QString temp = tempFolder(run.ServerName, run.StoreNumber);
+    if (options.watch && !waitForFolder(fs, temp, service, stop, err))
+        return 0;
     if (!fs.isFolder(temp)) {
-        err << "Cannot Connect to: " << temp << "\n";
+        err << platform::error << "Cannot Connect to: " << temp << std::endl;
         return 1;
     }
+    service.watching(temp);
 
     StatementMailer mailer(run, fs);
     const QStringList attachments;
@@ -61,19 +69,23 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
                 out << done.file << "\taccount " << done.account << "\t" << done.pdfPath << "\t"
                     << (done.mailed ? "mailed" : "not mailed") << (done.archived ? "" : "\tno archive copy")
                     << std::endl;
+                service.filed(done.pdfPath, done.mailed);
             } catch (...) {
                 const RunFailure failure = describeFailure(std::current_exception(), run.StmtPath,
                                                            mailer.statementWaiting());
-                err << failure.text << std::endl;
+                err << platform::error << failure.text << std::endl;
                 return 1;
             }
         }
         if (!options.watch || stop)
             return 0;
-        for (int i = 0; i < 10 && !stop; ++i)
+        for (int i = 0; i < 10 && !stop; ++i) {
+            service.idle();
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (stop)
+        }
+        if (stop || !waitForFolder(fs, temp, service, stop, err))
             return 0;
+        service.watching(temp);
     }
 }
 
