@@ -15,6 +15,7 @@ packages=(
   poppler-utils libpoppler-cpp-dev
   xvfb xauth
   clang libclang-rt-14-dev
+  lintian desktop-file-utils systemd man-db
 )
 
 install_missing() {
