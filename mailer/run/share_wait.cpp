@@ -39,8 +39,8 @@ bool waitForFolder(platform::FileSystem& fs, const QString& folder, platform::Se
     QString missing = missingFolder(fs, folder);
     if (missing.isEmpty())
         return true;
-    err << platform::warning << "Cannot Connect to: " << folder.toStdString() << ": " << missing.toStdString()
-        << "; trying again every second" << std::endl;
+    err << platform::warning << "Cannot Connect to: " << folder.toStdString() << ", trying again every second: "
+        << missing.toStdString() << std::endl;
     while (!missing.isEmpty()) {
         service.waiting(folder, missing);
         for (int i = 0; i < 10 && !stop; ++i) {

@@ -18,148 +18,115 @@
 namespace {
 
 using testing_support::StatementShare;
-using testing_support::statementText;
 
 const std::string kTemp = R"(\\host\parlow\email7\statements\temp)";
 
-/// The service manager's end of NOTIFY_SOCKET: every assignment brevix sends, in order.
+/// The service manager's end of NOTIFY_SOCKET.
 class NotifySocket {
 public:
-    explicit NotifySocket(const QString& path) : path_(path)
+    explicit NotifySocket(const QString& path) : fd_(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0))
     {
-        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
+        sockaddr_un address{AF_UNIX, {}};
         qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-            ADD_FAILURE() << "cannot bind " << path.toStdString();
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     }
     ~NotifySocket() { ::close(fd_); }
 
-    /// Waits up to `ms` for an assignment that starts with `start`; true when one came.
+    /// True when an assignment starting with `start` came, or comes within `ms`.
     bool waitFor(const std::string& start, int ms = 10000)
     {
         QElapsedTimer clock;
         clock.start();
         for (;;) {
-            for (const std::string& m : received)
+            for (const std::string& m : received_)
                 if (m.compare(0, start.size(), start) == 0)
                     return true;
-            const int left = ms - static_cast<int>(clock.elapsed());
-            if (left <= 0)
-                return false;
             pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, left) <= 0)
-                continue;
+            if (clock.elapsed() >= ms || ::poll(&p, 1, ms - static_cast<int>(clock.elapsed())) <= 0)
+                return false;
             char buffer[4096];
             const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-            for (const QByteArray& line : QByteArray(buffer, n > 0 ? static_cast<int>(n) : 0).split('\n'))
-                if (!line.isEmpty())
-                    received.push_back(line.toStdString());
+            for (const QByteArray& line : QByteArray(buffer, static_cast<int>(std::max<ssize_t>(n, 0))).split('\n'))
+                received_.push_back(line.toStdString());
         }
     }
-    bool got(const std::string& start) { return waitFor(start, 0); }
-
-    std::vector<std::string> received;
 
 private:
-    QString path_;
-    int fd_ = -1;
+    int fd_;
+    std::vector<std::string> received_;
 };
 
-/// "device:inode" of a file, as systemd names the journal stream in JOURNAL_STREAM.
-QString streamName(const QString& file)
-{
-    struct stat st {};
-    ::stat(QFile::encodeName(file).constData(), &st);
-    return QStringLiteral("%1:%2").arg(st.st_dev).arg(st.st_ino);
-}
-
-/// brevix on the share of `share` mapped from `uncRoot`, its standard output and error both
-/// written to the file "journal" of the share.
-std::unique_ptr<QProcess> startBrevix(const StatementShare& share, const QString& uncRoot, const QStringList& mode,
-                                      const QProcessEnvironment& extra)
+/// brevix on `share` (mapped from `uncRoot`), its standard output and error both appended to the
+/// share's file "journal"; `service` adds what systemd would set.
+std::unique_ptr<QProcess> startBrevix(const StatementShare& share, const QString& uncRoot, const char* mode,
+                                      bool service, bool journal = true)
 {
     share.write("journal");
-    auto process = std::make_unique<QProcess>();
+    struct stat st {};
+    ::stat(QFile::encodeName(share.at(journal ? "journal" : "config")).constData(), &st);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TORVIK_UNC_ROOT", uncRoot);
-    env.insert("TORVIK_HOME", share.at("install"));
     env.insert("XDG_CONFIG_HOME", share.at("config"));
-    env.insert("XDG_CACHE_HOME", share.at("cache"));
-    env.insert(extra);
+    env.insert("JOURNAL_STREAM", QStringLiteral("%1:%2").arg(st.st_dev).arg(st.st_ino));
+    if (service) {
+        env.insert("NOTIFY_SOCKET", share.at("notify"));
+        env.insert("WATCHDOG_USEC", "200000");
+    }
+    auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(env);
     process->setStandardOutputFile(share.at("journal"), QIODevice::Append);
     process->setStandardErrorFile(share.at("journal"), QIODevice::Append);
-    process->start(QStringLiteral(BREVIX_BINARY), mode + QStringList{"--server", "host", "--store", "7"});
+    process->start(QStringLiteral(BREVIX_BINARY), {mode, "--server", "host", "--store", "7"});
     return process;
 }
 
-QProcessEnvironment serviceEnvironment(const StatementShare& share)
-{
-    QProcessEnvironment env;
-    env.insert("NOTIFY_SOCKET", share.at("notify"));
-    env.insert("WATCHDOG_USEC", "200000");
-    env.insert("JOURNAL_STREAM", streamName(share.at("journal")));
-    return env;
-}
-
-void stop(QProcess& brevix)
+void terminate(QProcess& brevix)
 {
     ::kill(static_cast<pid_t>(brevix.processId()), SIGTERM);
     ASSERT_TRUE(brevix.waitForFinished(10000));
-    EXPECT_EQ(brevix.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(brevix.exitCode(), 0);
 }
 
 TEST(Service, WatchIsReadyReportsEachStatementFeedsTheWatchdogAndStops)
 {
     StatementShare share;
-    share.drop("12345.txt", statementText("12345"));
+    share.drop("12345.txt", testing_support::statementText("12345"));
     NotifySocket systemd(share.at("notify"));
-    share.write("journal");
-    auto brevix = startBrevix(share, share.uncRoot(), {"--watch"}, serviceEnvironment(share));
+    auto brevix = startBrevix(share, share.uncRoot(), "--watch", true);
 
     EXPECT_TRUE(systemd.waitFor("READY=1"));
     EXPECT_TRUE(systemd.waitFor("STATUS=watching " + kTemp + ": 1 mailed today, 0 set aside, last 12345.0105.PDF at "));
     EXPECT_TRUE(systemd.waitFor("WATCHDOG=1"));
-    EXPECT_FALSE(systemd.got("STOPPING=1"));
-    stop(*brevix);
+    EXPECT_FALSE(systemd.waitFor("STOPPING=1", 0));
+    terminate(*brevix);
     EXPECT_TRUE(systemd.waitFor("STOPPING=1"));
-    const std::string filed = "<6>12345.txt\taccount 12345\t";
-    EXPECT_EQ(share.read("journal").substr(0, filed.size()), filed);
+    EXPECT_EQ(share.read("journal").substr(0, 27), "<6>12345.txt\taccount 12345\t");
 }
 
 TEST(Service, WatchWaitsForTheShareSayingWhatIsMissing)
 {
     StatementShare share;
     NotifySocket systemd(share.at("notify"));
-    share.write("journal");
     const QString later = share.at("later");
-    auto brevix = startBrevix(share, later, {"--watch"}, serviceEnvironment(share));
+    auto brevix = startBrevix(share, later, "--watch", true);
 
-    const std::string waiting = "STATUS=waiting for " + kTemp + ": no \\\\host\\parlow (" + later.toStdString()
-                                + "/host/parlow); is the share mounted?";
-    EXPECT_TRUE(systemd.waitFor(waiting));
+    const std::string missing = R"(no \\host\parlow ()" + later.toStdString() + "/host/parlow); is the share mounted?";
+    EXPECT_TRUE(systemd.waitFor("STATUS=waiting for " + kTemp + ": " + missing));
     EXPECT_TRUE(systemd.waitFor("WATCHDOG=1"));
     EXPECT_FALSE(systemd.waitFor("READY=1", 1500));
 
-    // The share is mounted: the run goes on by itself.
-    ASSERT_TRUE(QDir().rename(share.uncRoot(), later));
+    ASSERT_TRUE(QDir().rename(share.uncRoot(), later));  // the share is mounted
     EXPECT_TRUE(systemd.waitFor("READY=1", 5000));
-    stop(*brevix);
-    EXPECT_EQ(share.read("journal"), "<4>Cannot Connect to: " + kTemp + ": " + waiting.substr(waiting.find(": no") + 2)
-                                         + "; trying again every second\n<6>Connected to: " + kTemp + "\n");
+    terminate(*brevix);
+    EXPECT_EQ(share.read("journal"), "<4>Cannot Connect to: " + kTemp + ", trying again every second: " + missing
+                                         + "\n<6>Connected to: " + kTemp + "\n");
 }
 
 TEST(Service, PrioritiesOnlyWhenTheStreamIsTheJournal)
 {
     StatementShare share;
     for (const bool journal : {true, false}) {
-        share.write("journal");
-        QProcessEnvironment env;
-        env.insert("JOURNAL_STREAM", journal ? streamName(share.at("journal")) : streamName(share.at("config")));
-        auto brevix = startBrevix(share, share.at("nowhere"), {"--once"}, env);
+        auto brevix = startBrevix(share, share.at("nowhere"), "--once", false, journal);
         ASSERT_TRUE(brevix->waitForFinished(10000));
         EXPECT_EQ(brevix->exitCode(), 1);
         EXPECT_EQ(share.read("journal"), (journal ? "<3>" : "") + std::string("Cannot Connect to: ") + kTemp + "\n");
