@@ -3,8 +3,11 @@
 #include "mailer/input/mod_brevix.h"
 #include "platform/design_fonts.h"
 #include "platform/file_system.h"
+#include "platform/journal_stream.h"
 #include "platform/message_box_prompt.h"
-#include "platform/version.h"
+#include "platform/service_notifier.h"
+#include "platform/stop_signals.h"
+#include "platform/version_numbers.h"
 #include "mailer/run/frm_email_statements.h"
 #include "mailer/run/headless_run.h"
 #include "settings/settings_store.h"
@@ -14,31 +17,40 @@
 #include <QFileInfo>
 
 #include <atomic>
+#include <getopt.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <csignal>
-#include <cstring>
 #include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
-std::atomic<bool> stopRequested{false};
+constexpr char kUsage[] =
+    "Usage: brevix [--once | --watch] [--server=HOST] [--store=NUMBER]\n"
+    "  or:  brevix --render=STATEMENT [--output=FILE]\n";
 
-void requestStop(int)
-{
-    stopRequested = true;
-}
-
-int usage()
-{
-    std::cerr << "usage: brevix                      open the main window\n"
-                 "       brevix --once [OPTIONS]     process every waiting statement, then exit\n"
-                 "       brevix --watch [OPTIONS]    process statements every second until stopped\n"
-                 "       brevix --render STATEMENT.txt [-o OUT.pdf]\n"
-                 "                                   render one statement file into a PDF\n"
-                 "OPTIONS: --server HOST  --store NUMBER   (used instead of the stored values, not saved)\n";
-    return 2;
-}
+constexpr char kHelp[] =
+    "Files and mails the store's customer statements: each statement text file in the store's\n"
+    "temp folder becomes a PDF in the out folder, a copy in the archive and a mail request in the\n"
+    "in folder. With no option, opens the main window.\n"
+    "\n"
+    "      --once              process every waiting statement without a window, then exit\n"
+    "      --watch             process waiting statements every second until SIGTERM or SIGINT\n"
+    "      --server=HOST       the statement server for this run (not saved)\n"
+    "      --store=NUMBER      the store number for this run (not saved)\n"
+    "      --render=STATEMENT  render one statement text file into a PDF; files, mails and\n"
+    "                          deletes nothing\n"
+    "  -o, --output=FILE       with --render, the PDF to write (default: STATEMENT with .pdf)\n"
+    "      --help              display this help and exit\n"
+    "      --version           output version information and exit\n"
+    "\n"
+    "Without --server and --store, --once and --watch use the server and store saved in the window.\n"
+    "\n"
+    "Exit status: 0 done; 1 an error ended the run (its statement stays waiting); 2 wrong usage.\n"
+    "Environment: TORVIK_UNC_ROOT (where \\\\host\\share is mounted, default /mnt/unc), TORVIK_HOME,\n"
+    "XDG_CONFIG_HOME, XDG_CACHE_HOME. Full documentation: man brevix\n";
 
 struct Arguments {
     enum Mode { Window, Once, Watch, Render } mode = Window;
@@ -47,34 +59,78 @@ struct Arguments {
     QString output;
 };
 
-bool parse(int argc, char** argv, Arguments& args)
+/// Says what is wrong with the command line, then the usage; the status of wrong usage.
+int usageError(const char* what)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&](QString& into) {
-            if (i + 1 >= argc)
-                return false;
-            into = QString::fromLocal8Bit(argv[++i]);
-            return true;
-        };
-        QString text;
-        if (a == "--once") {
-            args.mode = Arguments::Once;
-        } else if (a == "--watch") {
-            args.mode = Arguments::Watch;
-            args.headless.watch = true;
-        } else if (a == "--server" && value(text)) {
-            args.headless.server = text;
-        } else if (a == "--store" && value(text)) {
-            args.headless.store = text;
-        } else if (a == "--render" && value(args.statement)) {
-            args.mode = Arguments::Render;
-        } else if (a == "-o" && value(args.output)) {
-        } else {
+    if (what)
+        std::cerr << "brevix: " << what << "\n";
+    std::cerr << kUsage << "Try 'brevix --help' for more information.\n";
+    return 2;
+}
+
+/// The run the command line asks for, or the exit status when it asks for none (help, version,
+/// wrong usage).
+std::optional<int> parse(int argc, char** argv, Arguments& args)
+{
+    enum { Once = 256, Watch, Server, Store, Render, Help, Version };
+    static const option options[] = {
+        {"once", no_argument, nullptr, Once},          {"watch", no_argument, nullptr, Watch},
+        {"server", required_argument, nullptr, Server}, {"store", required_argument, nullptr, Store},
+        {"render", required_argument, nullptr, Render}, {"output", required_argument, nullptr, 'o'},
+        {"help", no_argument, nullptr, Help},           {"version", no_argument, nullptr, Version},
+        {nullptr, 0, nullptr, 0},
+    };
+    auto mode = [&](Arguments::Mode wanted) {
+        if (args.mode != Arguments::Window && args.mode != wanted)
             return false;
+        args.mode = wanted;
+        return true;
+    };
+    bool output = false;
+    // getopt_long's messages name the program as argv[0] gives it; name it plainly instead.
+    std::vector<char*> named(argv, argv + argc + 1);
+    char program[] = "brevix";
+    named[0] = program;
+    for (int c; (c = getopt_long(argc, named.data(), "o:", options, nullptr)) != -1;) {
+        const QString value = optarg ? QString::fromLocal8Bit(optarg) : QString();
+        switch (c) {
+        case Once:
+        case Watch:
+        case Render:
+            if (!mode(c == Once ? Arguments::Once : c == Watch ? Arguments::Watch : Arguments::Render))
+                return usageError("use one of --once, --watch and --render");
+            args.headless.watch = c == Watch;
+            if (c == Render)
+                args.statement = value;
+            break;
+        case Server:
+            args.headless.server = value;
+            break;
+        case Store:
+            args.headless.store = value;
+            break;
+        case 'o':
+            args.output = value;
+            output = true;
+            break;
+        case Help:
+            std::cout << kUsage << kHelp;
+            return 0;
+        case Version:
+            std::cout << "brevix " TORVIK_VERSION "\n";
+            return 0;
+        default:  // getopt_long has said what is wrong
+            return usageError(nullptr);
         }
     }
-    return args.mode != Arguments::Window || (!args.headless.server && !args.headless.store);
+    if (optind < argc)
+        return usageError(("unexpected argument '" + std::string(named[optind]) + "'").c_str());
+    const bool connection = args.headless.server || args.headless.store;
+    if (connection && args.mode != Arguments::Once && args.mode != Arguments::Watch)
+        return usageError("--server and --store go with --once or --watch");
+    if (output && args.mode != Arguments::Render)
+        return usageError("--output goes with --render");
+    return std::nullopt;
 }
 
 }  // namespace
@@ -82,8 +138,8 @@ bool parse(int argc, char** argv, Arguments& args)
 int main(int argc, char** argv)
 {
     Arguments args;
-    if (!parse(argc, argv, args))
-        return usage();
+    if (const std::optional<int> status = parse(argc, argv, args))
+        return *status;
 
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         // Qt wants a private runtime folder; a service or SSH session may not have one.
@@ -117,6 +173,11 @@ int main(int argc, char** argv)
         return app.exec();
     }
 
+    // Before Qt starts threads of its own, which must not take the stop signals.
+    std::atomic<bool> stopRequested{false};
+    if (args.mode != Arguments::Render)
+        platform::stopOnSignals(stopRequested);
+
     // Without a window no display is needed: over SSH, in CI and under systemd.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -134,7 +195,11 @@ int main(int argc, char** argv)
         return status;
     }
 
-    std::signal(SIGTERM, requestStop);
-    std::signal(SIGINT, requestStop);
-    return run::runHeadless(args.headless, run, fs, store, std::cout, std::cerr, stopRequested);
+    platform::ServiceNotifier service = platform::ServiceNotifier::fromEnvironment();
+    if (args.mode == Arguments::Watch)
+        args.headless.service = &service;
+    platform::JournalStream out(std::cout, platform::JournalStream::isJournal(STDOUT_FILENO), platform::Priority::Info);
+    platform::JournalStream err(std::cerr, platform::JournalStream::isJournal(STDERR_FILENO),
+                                platform::Priority::Warning);
+    return run::runHeadless(args.headless, run, fs, store, out, err, stopRequested);
 }

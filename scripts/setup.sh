@@ -9,12 +9,13 @@ mode=${1:-}
 
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev libgl1-mesa-dev
+  qt6-base-dev libgl1-mesa-dev libsystemd-dev
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils libpoppler-cpp-dev
   xvfb xauth
   clang libclang-rt-14-dev
+  lintian desktop-file-utils systemd man-db
 )
 
 install_missing() {

@@ -3,12 +3,15 @@
 #include "mailer/document/pdf_export.h"
 #include "mailer/handoff/store_lock.h"
 #include "mailer/run/run_failure.h"
+#include "mailer/run/share_wait.h"
 #include "mailer/run/startup_settings.h"
 #include "mailer/run/statement_job.h"
 #include "mailer/run/statement_mailer.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/journal_stream.h"
+#include "platform/service_notifier.h"
 
 #include <chrono>
 #include <thread>
@@ -68,6 +71,8 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
                 const settings::SettingsStore& store, std::ostream& out, std::ostream& err,
                 const std::atomic<bool>& stop)
 {
+    platform::ServiceNotifier quiet;
+    platform::ServiceNotifier& service = options.service ? *options.service : quiet;
     readColours(store, run, err);
     readConnection(store, run);
     if (options.server)
@@ -75,19 +80,24 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
     if (options.store)
         run.StoreNumber = *options.store;
     if (run.ServerName.isEmpty() || run.StoreNumber.isEmpty()) {
-        err << "Set Server Name and Store Number\n";
+        err << platform::error << "Set Server Name and Store Number" << std::endl;
         return 1;
     }
     if (const QString problem = connectionProblem(run); !problem.isEmpty()) {
-        err << problem << "\n";
+        err << platform::error << problem << std::endl;
         return 1;
     }
     const QString temp = tempFolder(run.ServerName, run.StoreNumber);
+    if (options.watch && !waitForFolder(fs, temp, service, stop, err))
+        return 0;
     if (!fs.isFolder(temp)) {
-        err << "Cannot Connect to: " << temp << "\n";
+        err << platform::error << "Cannot Connect to: " << temp << std::endl;
         return 1;
     }
 
+    // Ready once the store is reached, also while another run holds it: the journal says why
+    // nothing is mailed meanwhile.
+    service.watching(temp);
     handoff::StoreLock lock;
     const QString lockPath = storeLockPath(run.ServerName, run.StoreNumber);
     const QString holder = options.watch ? QStringLiteral("brevix --watch") : QStringLiteral("brevix --once");
@@ -102,12 +112,13 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
             if (!told)
                 err << busy << "; waiting for it to finish." << std::endl;
             told = true;
+            service.idle();
             if (!sleepUnlessStopped(1000, stop))
                 return 0;
         }
     } catch (const platform::Error& e) {
-        err << "Error " << e.number() << ": " << e.description() << " on " << e.file()
-            << "\nThe store cannot be locked against a second run, so nothing was processed.\n";
+        err << platform::error << "Error " << e.number() << ": " << e.description() << " on " << e.file()
+            << "\nThe store cannot be locked against a second run, so nothing was processed." << std::endl;
         return 1;
     }
 
@@ -120,7 +131,7 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
         for (const MailedStatement& done : mailer.recover())
             printDone(out, done);
     } catch (...) {
-        err << describeFailure(std::current_exception(), run.StmtPath, true).text << std::endl;
+        err << platform::error << describeFailure(std::current_exception(), run.StmtPath, true).text << std::endl;
         return 1;
     }
     // Statements are handed off in batches whose files are made durable together.
@@ -137,15 +148,17 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
             } catch (...) {
                 const RunFailure failure = describeFailure(std::current_exception(), run.StmtPath,
                                                            mailer.statementWaiting());
-                err << failure.text << std::endl;
+                err << platform::error << failure.text << std::endl;
                 return 1;
             }
             for (const MailedStatement& one : done) {
                 if (one.refused) {
-                    err << setAsideText(one.refused) << std::endl;
+                    err << platform::warning << setAsideText(one.refused) << std::endl;
+                    service.setAside(one.file);
                     setAside = true;
                 } else if (!one.changed) {
                     printDone(out, one);
+                    service.filed(one.pdfPath, one.mailed);
                     tookAny = true;
                 }
             }
@@ -160,8 +173,14 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
         if (!options.watch && !mailer.settling())
             return status();
         // A run once waits for files still settling rather than leaving them behind.
+        service.idle();
         if (!sleepUnlessStopped(options.watch ? 1000 : 100, stop))
             return status();
+        if (options.watch) {
+            if (!waitForFolder(fs, temp, service, stop, err))
+                return status();
+            service.watching(temp);
+        }
     }
 }
 

@@ -8,7 +8,8 @@
 
 namespace platform {
 class FileSystem;
-}
+class ServiceNotifier;
+}  // namespace platform
 namespace settings {
 class SettingsStore;
 }
@@ -19,6 +20,7 @@ struct HeadlessOptions {
     bool watch = false;               ///< poll every second until stopped, else process once
     std::optional<QString> server;    ///< instead of the stored "Host", not saved
     std::optional<QString> store;     ///< instead of the stored "Directory", not saved
+    platform::ServiceNotifier* service = nullptr;  ///< told what a watch run does, under systemd
 };
 
 /// Processes the waiting statements without a window: once, or every second until `stop` is

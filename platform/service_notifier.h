@@ -1,0 +1,62 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+/// Tells the service manager what a watch run does: READY=1 once the store's temp folder was
+/// reached, a STATUS= line after every statement and every idle minute, the watchdog, STOPPING=1.
+/// Default-constructed, or without NOTIFY_SOCKET, it sends nothing.
+class ServiceNotifier {
+public:
+    using Send = std::function<void(const std::string&)>;
+    using Clock = std::function<QDateTime()>;
+
+    ServiceNotifier() = default;
+    ServiceNotifier(Send send, Clock now);
+    /// Sends through sd_notify when the service manager gave a socket.
+    static ServiceNotifier fromEnvironment();
+
+    /// The folder cannot be reached: STATUS says what is missing; the service is not ready yet.
+    /// Like `watching`, sends only what changed.
+    void waiting(const QString& folder, const QString& missing);
+    /// The folder was reached: READY=1 (the first time only) and the counts.
+    void watching(const QString& folder);
+    void filed(const QString& pdfName, bool mailed);
+    /// A statement was left in the temp folder for a person to look at; the run goes on.
+    void setAside(const QString& name);
+    /// Between two polls: feeds the watchdog and repeats the STATUS once a minute.
+    void idle();
+
+    /// The last STATUS text.
+    const QString& status() const { return status_; }
+
+private:
+    void rollOverDay(const QDateTime& now);
+    void sendStatus(const QDateTime& now);
+
+    Send send_;
+    Clock now_;
+    bool ready_ = false;
+    bool watching_ = false;
+    QString folder_;
+    QString missing_;
+    QDate day_;
+    int mailed_ = 0;
+    int unmailed_ = 0;
+    int setAside_ = 0;
+    QString last_;
+    QString status_;
+    QDateTime statusSent_;
+};
+
+/// Feeds the service manager's watchdog. Cheap enough to call between two pages: it sends at
+/// most four times per watchdog interval, and nothing outside a service with WatchdogSec=.
+void keepAlive();
+
+/// Tells the service manager that the program is ending; nothing outside a service.
+void notifyStopping();
+
+}  // namespace platform
