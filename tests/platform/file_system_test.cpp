@@ -78,6 +78,10 @@ TEST_F(FileSystemTest, RaisesTheOriginalErrorNumbersAndLeavesNoTemporaries)
     EXPECT_EQ(errorOf([&] { fs.moveReplacing(kStore + "\\gone.txt", kStore + "\\in\\a.txt"); }),
               Error::FileNotFound);
     EXPECT_EQ(errorOf([&] { fs.readFile("\\\\\\parlow\\a.txt"); }), Error::PathNotFound);
+    // A claim never takes the place of another file.
+    tree.write("unc/host/parlow/email7/b.txt", "y");
+    EXPECT_EQ(errorOf([&] { fs.rename(kStore + "\\a.txt", kStore + "\\b.txt"); }), Error::FileAlreadyExists);
+    EXPECT_EQ(tree.read("unc/host/parlow/email7/b.txt"), "y");
     EXPECT_EQ(Error::numberForErrno(ENOSPC), Error::DiskFull);
     EXPECT_EQ(Error::numberForErrno(EROFS), Error::PermissionDenied);
     EXPECT_EQ(Error(Error::DiskFull, "x.pdf").description(), "Disk full");
