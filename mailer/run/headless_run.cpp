@@ -48,7 +48,7 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
     }
     const QString temp = tempFolder(run.ServerName, run.StoreNumber);
     if (!fs.isFolder(temp)) {
-        err << "Cannot Connect to: " << temp << "\n";
+        err << "Cannot Connect to: " << platform::withHostPath(temp) << "\n";
         return 1;
     }
 

@@ -69,4 +69,15 @@ TEST_F(PathMapperTest, PrefersTheExactNameAndCreatesNewNamesAsWritten)
     EXPECT_EQ(host("\\\\host\\share\\missing\\Deeper\\x"), tree.at("unc/host/share/missing/Deeper/x"));
 }
 
+TEST_F(PathMapperTest, MessagesNameTheWindowsTextThenTheFileOnThisMachine)
+{
+    tree.write("home/Logo");
+    for (const auto& [text, named] : std::vector<std::pair<QString, QString>>{
+             {"c:\\program files\\torvik\\logo", "c:\\program files\\torvik\\logo (" + tree.at("home/Logo") + ")"},
+             {"\\\\h\\s\\x.pdf", "\\\\h\\s\\x.pdf (" + tree.at("unc/h/s/x.pdf") + ")"},
+             {"d:\\x.pdf", "d:\\x.pdf"},
+             {"/home/clerk/x.pdf", "/home/clerk/x.pdf"}})
+        EXPECT_EQ(platform::withHostPath(text, mapper), named);
+}
+
 }  // namespace

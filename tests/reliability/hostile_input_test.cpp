@@ -83,7 +83,8 @@ TEST(HostileInput, GivesItsMessageKeepsTheFileAndWritesNothing)
          statement("555", "0105", detailLines(99994) + "D\t1\r\n"), account("555")},
         {"file name with line ends", "1\r\nBCC=thief@evil.example\r\n.txt", statement("555", "0105"),
          "Error 75: Path/File access error\nwhile processing the statement "
-         "\\\\host\\parlow\\email7\\statements\\temp\\1\r\nBCC=thief@evil.example\r\n.txt.\n"},
+         "\\\\host\\parlow\\email7\\statements\\temp\\1\r\nBCC=thief@evil.example\r\n.txt "
+         "(/mnt/unc/host/parlow/email7/statements/temp/1\r\nBCC=thief@evil.example\r\n.txt).\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,7 +124,8 @@ TEST(HostileInput, AFileDeletedBetweenListingAndReadingEndsTheRunWithItsName)
     };
     EXPECT_EQ(rig.once(), 1);
     const std::string message =
-        "Error 53: File not found\nwhile processing the statement \\\\host\\parlow\\email7\\statements\\temp\\1.txt.\n"
+        "Error 53: File not found\nwhile processing the statement \\\\host\\parlow\\email7\\statements\\temp\\1.txt "
+        "(/mnt/unc/host/parlow/email7/statements/temp/1.txt).\n"
         "The statement file is no longer in the temp folder.\n";
     EXPECT_EQ(rig.err.str(), message);
     EXPECT_EQ(rig.changed, QStringList());

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -24,7 +25,9 @@ protected:
         : fs(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")})),
           store(share.at("config"))
     {
+        qputenv("TORVIK_UNC_ROOT", share.uncRoot().toUtf8());
     }
+    ~WindowTest() override { qunsetenv("TORVIK_UNC_ROOT"); }
 
     /// A window on the share, with the stored values given.
     std::unique_ptr<run::frmEmailStatements> open(const QString& host, const QString& directory)
@@ -58,7 +61,9 @@ TEST_F(WindowTest, StartUpTellsTheOperatorWhatIsMissing)
         std::vector<QString> texts;
     } cases[] = {
         {"reachable store", "host", "7", {}, {}},
-        {"defaults", QString(), QString(), {}, {"Cannot connect to \\\\localhost\\parlow\\email1\\statements\\temp"}},
+        {"defaults", QString(), QString(), {},
+         {"Cannot connect to \\\\localhost\\parlow\\email1\\statements\\temp ("
+          + share.at("unc/localhost/parlow/email1/statements/temp") + ")"}},
         {"empty store number", "host", "", {}, {"Set Server Name and Store Number"}},
         {"unreadable colour", "host", "7", "blue", {"Error: Type mismatch at Line: 1 in Brevix."}},
     };
@@ -94,7 +99,8 @@ TEST_F(WindowTest, ProcessWithAnUnreachableFolderChangesNothing)
     window->show();
     window->txtServer->setText("elsewhere");
     window->btnProcess_Click();
-    EXPECT_EQ(prompt.texts().back(), "Cannot Connect to: \\\\elsewhere\\parlow\\email7\\statements\\temp");
+    EXPECT_EQ(prompt.texts().back(), "Cannot Connect to: \\\\elsewhere\\parlow\\email7\\statements\\temp ("
+                                         + share.at("unc/elsewhere/parlow/email7/statements/temp") + ")");
     EXPECT_FALSE(window->Timer1->isActive());
     EXPECT_TRUE(window->btnProcess->isEnabled());
     EXPECT_EQ(store.get(settings::Host, "-"), "host");
@@ -102,7 +108,9 @@ TEST_F(WindowTest, ProcessWithAnUnreachableFolderChangesNothing)
     EXPECT_EQ(QApplication::focusWidget(), window->txtServer);
 }
 
-TEST_F(WindowTest, ProcessSavesTheConnectionAndPollsEverySecond)
+// Driven by keys: an access key whose button is greyed out, or that no button has, does nothing;
+// it never types its letter into the box that has the focus, from where Exit would save it.
+TEST_F(WindowTest, AccessKeysPressTheirButtonsAndNeverTypeIntoTheBoxes)
 {
     share.drop("12345.txt", statementText("12345"));
     share.drop("notes.doc", "");
@@ -111,13 +119,32 @@ TEST_F(WindowTest, ProcessSavesTheConnectionAndPollsEverySecond)
     EXPECT_EQ(window->File1->item(0)->text(), "12345.txt");
     EXPECT_FALSE(window->Label1->isVisibleTo(window.get()));
     QDir(share.at("config")).removeRecursively();
-    window->btnProcess_Click();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+
+    // A button pressed by its access key shows itself down for a moment before it acts.
+    const auto alt = [](QWidget* focus, Qt::Key key) {
+        focus->setFocus();
+        QTest::keyClick(focus, key, Qt::AltModifier);
+        QTest::qWait(150);
+    };
+    alt(window->txtServer, Qt::Key_P);
     EXPECT_TRUE(window->Timer1->isActive());
     EXPECT_EQ(window->Timer1->interval(), 1000);
     EXPECT_FALSE(window->btnProcess->isEnabled());
     EXPECT_TRUE(window->Label1->isVisibleTo(window.get()));
     EXPECT_EQ(store.get(settings::Host, "-"), "host");
-    EXPECT_EQ(store.get(settings::Directory, "-"), "7");
+    for (QLineEdit* box : {window->txtServer, window->txtDir})
+        for (Qt::Key key : {Qt::Key_P, Qt::Key_X})
+            QTest::keyClick(box, key, Qt::AltModifier);
+    EXPECT_EQ(window->txtServer->text() + "/" + window->txtDir->text(), "host/7");
+
+    store.save(settings::Directory, "stale");  // Exit saves the boxes as they read
+    prompt.answers = {true};
+    alt(window->txtDir, Qt::Key_E);
+    EXPECT_EQ(prompt.texts(), std::vector<QString>{"There are Files to Process.  Are you Sure you want to Exit?"});
+    EXPECT_TRUE(window->ended());
+    EXPECT_EQ(store.get(settings::Host, "-") + "/" + store.get(settings::Directory, "-"), "host/7");
 }
 
 TEST_F(WindowTest, ATickMailsEveryWaitingStatementWithTheListedAttachments)
@@ -153,42 +180,27 @@ TEST_F(WindowTest, ATickThatFailsShowsTheErrorEndsTheProgramAndKeepsTheStatement
     EXPECT_TRUE(share.inStore("statements/temp/12345.txt"));
 }
 
-TEST_F(WindowTest, ExitWithWaitingFilesAsksAndNoKeepsPolling)
+TEST_F(WindowTest, ExitWithWaitingFilesAsksAndNoLeavesThePollingAsItWas)
 {
-    auto window = open("host", "7");
-    window->btnProcess_Click();
     share.drop("1.txt", statementText("1"));
-
-    prompt.answers = {false};
-    window->btnExit_Click();
-    EXPECT_EQ(prompt.shown.back().text, "There are Files to Process.  Are you Sure you want to Exit?");
-    EXPECT_TRUE(prompt.shown.back().question);
-    EXPECT_FALSE(window->ended());
-    EXPECT_TRUE(window->Timer1->isActive());
-
-    window->txtDir->setText("8");  // typed, then Exit answered Yes: saved as typed
-    store.save(settings::Directory, "7");
-    share.mkdir("unc/host/parlow/email8/statements/temp");
-    share.write("unc/host/parlow/email8/statements/temp/x.txt", "");
-    prompt.answers = {true};
-    window->btnExit_Click();
-    EXPECT_TRUE(window->ended());
-    EXPECT_EQ(window->exitCode(), 0);
-    EXPECT_EQ(store.get(settings::Directory, "-"), "8");
-}
-
-TEST_F(WindowTest, ExitBeforeProcessAsksOnlyWhenFilesWait)
-{
-    auto window = open("host", "7");
-    share.drop("1.txt", statementText("1"));
-    prompt.answers = {false};
-    window->btnExit_Click();
-    EXPECT_FALSE(window->Timer1->isActive());
-    EXPECT_FALSE(window->ended());
+    for (bool polling : {false, true}) {
+        auto window = open("host", "7");
+        if (polling)
+            window->btnProcess_Click();
+        prompt.shown.clear();
+        prompt.answers = {false};
+        window->btnExit_Click();
+        EXPECT_EQ(prompt.texts(), std::vector<QString>{"There are Files to Process.  Are you Sure you want to Exit?"});
+        EXPECT_TRUE(prompt.shown.back().question);
+        EXPECT_FALSE(window->ended());
+        EXPECT_EQ(window->Timer1->isActive(), polling);
+    }
     QFile::remove(share.at(share.store("statements/temp/1.txt")));
+    auto window = open("host", "7");
+    prompt.shown.clear();
     window->btnExit_Click();
     EXPECT_TRUE(window->ended());
-    EXPECT_EQ(prompt.shown.size(), 1u);
+    EXPECT_TRUE(prompt.shown.empty());
 }
 
 }  // namespace

@@ -174,8 +174,10 @@ TEST_F(StatementMailerTest, FailuresNameTheStatementAndLeaveItInPlace)
     } cases[] = {
         {"short record", "H\ta\tb\tc\td\te\t1234567\tg\r\nD\t1\t2\r\n", "An Error has occured on Account 1234567\n"},
         {"no out folder", statementText("12345"),
-         "Error 76: Path not found on \\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF\n"
-         "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\12345.txt.\n"
+         "Error 76: Path not found on \\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF "
+         "(/mnt/unc/host/parlow/email7/statements/out/12345.0105.PDF)\n"
+         "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\12345.txt "
+         "(/mnt/unc/host/parlow/email7/statements/temp/12345.txt).\n"
          "The statement file is still in the temp folder and will be processed again when Brevix is started "
          "after the cause is mended.\n"},
     };
@@ -199,8 +201,10 @@ TEST_F(StatementMailerTest, TheDetailFileGoesBeforeTheStatementSoNeitherIsLeftAl
     };
     EXPECT_EQ(once(), 1);
     EXPECT_EQ(err.str(),
-              "Error 70: Permission denied on \\\\host\\parlow\\email7\\statements\\tempdet\\1det.txt\n"
-              "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\1.txt.\n"
+              "Error 70: Permission denied on \\\\host\\parlow\\email7\\statements\\tempdet\\1det.txt "
+              "(/mnt/unc/host/parlow/email7/statements/tempdet/1det.txt)\n"
+              "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\1.txt "
+              "(/mnt/unc/host/parlow/email7/statements/temp/1.txt).\n"
               "The statement file is still in the temp folder and will be processed again when Brevix is started "
               "after the cause is mended.\n");
     EXPECT_TRUE(share.inStore("statements/temp/1.txt"));
