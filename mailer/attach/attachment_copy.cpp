@@ -46,11 +46,20 @@ QString whyNotMailable(const QString& name)
 
 QString refusedAttachmentMessage(const QString& path, const QString& why)
 {
-    // Control characters are shown as their visible pictures, so the name stays on one line.
-    QString shown = path;
-    for (QChar& c : shown)
-        if (c.unicode() < 0x20)
-            c = QChar(0x2400 + c.unicode());
+    // Control characters are spelled out, so the name stays on one line and can be found.
+    QString shown;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('\t'))
+            shown += QStringLiteral("<TAB>");
+        else if (c == QLatin1Char('\r'))
+            shown += QStringLiteral("<CR>");
+        else if (c == QLatin1Char('\n'))
+            shown += QStringLiteral("<LF>");
+        else if (c.category() == QChar::Other_Control)
+            shown += QStringLiteral("<%1>").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            shown += c;
+    }
     return shown + QStringLiteral(" cannot be attached: ") + why
            + QStringLiteral(".\nRename the file, or copy it under another name, and choose it again.");
 }

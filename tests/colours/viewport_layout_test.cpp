@@ -24,15 +24,4 @@ TEST(ViewportLayout, ScrollRangesRunBelowZeroForSmallPicturesAndStopAt16Bits)
     }
 }
 
-TEST(ViewportLayout, OnlyAnOuterWidthAbove7000TwipsMovesTheViewport)
-{
-    ViewportLayout layout;
-    EXPECT_FALSE(layout.windowResized(7000, {15000, 450}));
-    EXPECT_EQ(layout.Frame1.width(), 12615);
-    ASSERT_TRUE(layout.windowResized(7005, {15000, 450}));
-    EXPECT_EQ(std::make_tuple(layout.Frame1.width(), layout.VScroll1.left(), layout.HScroll1.width()),
-              std::make_tuple(860, 6380, 860));
-    EXPECT_EQ(layout.horizontal.maximum, 15000 - 860);
-}
-
 }  // namespace

@@ -72,12 +72,10 @@ TEST_F(PathMapperTest, PrefersTheExactNameAndCreatesNewNamesAsWritten)
 TEST_F(PathMapperTest, MessagesNameTheWindowsTextThenTheFileOnThisMachine)
 {
     tree.write("home/Logo");
-    for (const auto& [text, named] : std::vector<std::pair<QString, QString>>{
-             {"c:\\program files\\torvik\\logo", "c:\\program files\\torvik\\logo (" + tree.at("home/Logo") + ")"},
-             {"\\\\h\\s\\x.pdf", "\\\\h\\s\\x.pdf (" + tree.at("unc/h/s/x.pdf") + ")"},
-             {"d:\\x.pdf", "d:\\x.pdf"},
-             {"/home/clerk/x.pdf", "/home/clerk/x.pdf"}})
-        EXPECT_EQ(platform::withHostPath(text, mapper), named);
+    EXPECT_EQ(platform::withHostPath("c:\\program files\\torvik\\logo", mapper),
+              "c:\\program files\\torvik\\logo (" + tree.at("home/Logo") + ")");
+    for (const char* unmapped : {"d:\\x.pdf", "/home/clerk/x.pdf"})
+        EXPECT_EQ(platform::withHostPath(unmapped, mapper), unmapped);
 }
 
 }  // namespace
