@@ -22,8 +22,9 @@ public:
             || static_cast<QWidget*>(receiver)->window() != &window_)
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        // AltGr arrives without the Alt modifier on X11, so composed characters still type.
-        const Qt::KeyboardModifiers held = key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
+        // Alt alone: AltGr, which types characters, comes apart from it on X11 and as Ctrl+Alt elsewhere.
+        const Qt::KeyboardModifiers held =
+            key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
         return held == Qt::AltModifier && !key->text().isEmpty() && key->text().at(0).isPrint();
     }
 

@@ -32,7 +32,8 @@ RunFailure describeFailure(std::exception_ptr error, const QString& statementPat
     QString text = QStringLiteral("Error %1: %2").arg(number).arg(description);
     if (!file.isEmpty() && file != statementPath)
         text += QStringLiteral(" on ") + platform::withHostPath(file);
-    text += QStringLiteral("\nwhile processing the statement ") + platform::withHostPath(statementPath) + QLatin1Char('.');
+    text += QStringLiteral("\nwhile processing the statement ") + platform::withHostPath(statementPath)
+            + QLatin1Char('.');
     text += statementKept ? QStringLiteral("\nThe statement file is still in the temp folder and will be "
                                            "processed again when Brevix is started after the cause is mended.")
                           : QStringLiteral("\nThe statement file is no longer in the temp folder.");

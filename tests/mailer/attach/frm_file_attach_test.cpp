@@ -116,7 +116,8 @@ TEST_F(PickerTest, NamesThatCannotTravelInTheRequestAreRefusedTheOthersCopiedOnE
         {"e\rf.pdf", "e<CR>f.pdf", "its name holds a line break, which would split the mail request"},
         {"g\nh.pdf", "g<LF>h.pdf", "its name holds a line break, which would split the mail request"},
         {"i\x01j.pdf", "i<01>j.pdf", "its name holds a control character (code 1)"},
-        {"back\\slash.pdf", "back\\slash.pdf", "its name holds \"\\\", which the mail sender reads as a folder separator"},
+        {"back\\slash.pdf", "back\\slash.pdf",
+         "its name holds \"\\\", which the mail sender reads as a folder separator"},
         {"k:l.pdf", "k:l.pdf", "its name holds \":\", which Windows does not allow in a file name"},
         {"Ωmega.pdf", "Ωmega.pdf",
          "its name holds \"Ω\", which the mail request's character set (Windows-1252) cannot hold"},
@@ -144,11 +145,11 @@ TEST_F(PickerTest, NamesThatCannotTravelInTheRequestAreRefusedTheOthersCopiedOnE
     prompt.shown.clear();
     picker->btnExit_Click();
     EXPECT_FALSE(picker->isVisible());
-    EXPECT_EQ(prompt.texts(), std::vector<QString>{"These files could not be copied to \\\\host\\parlow\\email7\\statements\\out ("
-                                                   + share.at("unc/host/parlow/email7/statements/out")
-                                                   + ") and will not be attached:\n" + home + "/odd/gone.pdf (Error 53: "
-                                                   "File not found)\nCheck that the files can be read and the out folder "
-                                                   "written, then choose them again."});
+    EXPECT_EQ(prompt.texts(),
+              std::vector<QString>{"These files could not be copied to \\\\host\\parlow\\email7\\statements\\out ("
+                                   + share.at("unc/host/parlow/email7/statements/out") + ") and will not be attached:\n"
+                                   + home + "/odd/gone.pdf (Error 53: File not found)\nCheck that the files can be "
+                                   "read and the out folder written, then choose them again."});
     EXPECT_EQ(share.readStore("statements/out/café €.pdf"), "newer café");
     EXPECT_EQ(store.get(settings::DirPath, "-"), home + "/odd/newer");
     EXPECT_EQ(run.AttachList, "café €.pdf\tcafé €.pdf\t");
