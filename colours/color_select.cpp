@@ -8,8 +8,10 @@
 #include "colours/saved_colours.h"
 #include "colours/shape_control.h"
 #include "colours/twips.h"
+#include "platform/access_keys.h"
 #include "platform/error.h"
 #include "platform/operator_prompt.h"
+#include "platform/path_mapper.h"
 #include "platform/version.h"
 
 #include <QCloseEvent>
@@ -75,6 +77,15 @@ void setBackColour(QWidget* w, int32_t colour)
     p.setColor(QPalette::Window, toQColor(colour));
     w->setPalette(p);
     w->setAutoFillBackground(true);
+}
+
+/// An error as the operator reads it, naming its file where this machine keeps it too.
+QString describe(const platform::Error& e)
+{
+    QString text = QStringLiteral("Error %1: %2").arg(e.number()).arg(e.description());
+    if (!e.file().isEmpty())
+        text += QStringLiteral(" on ") + platform::withHostPath(e.file());
+    return text;
 }
 
 }  // namespace
@@ -198,6 +209,13 @@ void ColorSelect::buildControls()
                               HScroll1, VScroll1, OptInvoice, OptStatement, OptShade, BtnDefaults};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+
+    // However small the window is made, every button and the help text stay in reach.
+    QRect reach = Label4->geometry();
+    for (const QAbstractButton* b : findChildren<QAbstractButton*>())
+        reach |= QRect(b->mapTo(this, QPoint()), b->size());
+    setMinimumSize(reach.right() + 1 + pixels(120), reach.bottom() + 1 + pixels(120));
+    platform::keepAccessKeysOutOfText(*this);
 }
 
 void ColorSelect::Form_Load()
@@ -383,7 +401,7 @@ void ColorSelect::closeEvent(QCloseEvent* event)
         try {
             SavedColours(store_, prompt_).write(selection_.colours());
         } catch (const platform::Error& e) {
-            prompt_.message(QString::fromStdString(e.what()) + QStringLiteral("\r\nThe colours were not saved."),
+            prompt_.message(describe(e) + QStringLiteral("\r\nThe colours were not saved."),
                             kProgram);
         }
     }
@@ -393,7 +411,7 @@ void ColorSelect::closeEvent(QCloseEvent* event)
 void ColorSelect::endProgram(const platform::Error& error)
 {
     ended_ = true;
-    prompt_.message(QString::fromStdString(error.what()), kProgram);
+    prompt_.message(describe(error), kProgram);
     hide();
     QCoreApplication::exit(1);
 }

@@ -13,7 +13,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils libpoppler-cpp-dev
-  xvfb xauth
+  xvfb xauth openbox xdotool imagemagick
   clang libclang-rt-14-dev
   lintian desktop-file-utils systemd man-db
 )

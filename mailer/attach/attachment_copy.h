@@ -17,6 +17,14 @@ int32_t NotInList(const QStringList& entries, const QString& entry);
 /// The text after the last "/" of a host path; empty for a path ending in "/".
 QString GetFileName(const QString& path);
 
+/// Why a file of this name cannot go with a mail, or an empty text when it can. The request
+/// names the attachments on one line of Windows-1252 text with "|" between them, AttachList
+/// ends each name with a tab, and the mail sender reads the name on Windows.
+QString whyNotMailable(const QString& name);
+
+/// The message that refuses the chosen file at `path`, naming it and saying why.
+QString refusedAttachmentMessage(const QString& path, const QString& why);
+
 /// A chosen file that could not be copied, and why.
 struct FailedCopy {
     QString path;

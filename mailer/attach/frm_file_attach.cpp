@@ -2,7 +2,9 @@
 
 #include "mailer/attach/attachment_copy.h"
 #include "mailer/attach/folder_browser.h"
+#include "platform/access_keys.h"
 #include "platform/operator_prompt.h"
+#include "platform/path_mapper.h"
 #include "settings/settings_store.h"
 
 #include <QCloseEvent>
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -82,6 +85,7 @@ void frmFileAttach::buildControls()
     setTabOrder(btnExit, btnClear);
     setTabOrder(btnClear, lstAttachment);
     setTabOrder(lstAttachment, btnRemove);
+    platform::keepAccessKeysOutOfText(*this);
 
     connect(Drive1, &QComboBox::activated, this, [this] { Drive1_Change(); });
     connect(Dir1, &QListWidget::itemDoubleClicked, this, &frmFileAttach::Dir1_DblClick);
@@ -155,7 +159,9 @@ void frmFileAttach::File1_DblClick()
     if (!file)
         return;
     const QString entry = dirPath_ + QLatin1Char('/') + file->text();
-    if (NotInList(entries(), entry) != 0)
+    if (const QString why = whyNotMailable(file->text()); !why.isEmpty())
+        prompt_.message(refusedAttachmentMessage(entry, why), kTitle);
+    else if (NotInList(entries(), entry) != 0)
         lstAttachment->addItem(entry);
     lstAttachment->clearSelection();
     lstAttachment->setCurrentRow(-1);
@@ -164,8 +170,12 @@ void frmFileAttach::File1_DblClick()
 void frmFileAttach::btnRemove_Click()
 {
     const QList<QListWidgetItem*> selected = lstAttachment->selectedItems();
-    if (!selected.isEmpty())
-        delete selected.first();
+    if (selected.isEmpty())
+        return;
+    delete selected.first();
+    // The list would select the next entry, and a second press would remove a file still wanted.
+    lstAttachment->clearSelection();
+    lstAttachment->setCurrentRow(-1);
 }
 
 void frmFileAttach::btnClear_Click()
@@ -177,9 +187,19 @@ void frmFileAttach::btnExit_Click()
 {
     const std::vector<FailedCopy> failed = CopyAttachment(fs_, run_, entries());
     if (!failed.empty())
-        prompt_.message(failedCopiesMessage(failed, attachmentFolder(run_)), kTitle);
+        prompt_.message(failedCopiesMessage(failed, platform::withHostPath(attachmentFolder(run_))), kTitle);
     hide();
     accept();
+}
+
+void frmFileAttach::keyPressEvent(QKeyEvent* event)
+{
+    // Escape would close the picker like the close box and drop the chosen files unseen.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmFileAttach::closeEvent(QCloseEvent* event)

@@ -21,7 +21,8 @@ namespace attach {
 
 /// The attachment picker: the operator browses the workstation's folders and chooses files
 /// that go with every statement mail of the run. "&Exit" copies them into the out folder and
-/// leaves their names in AttachList; closing saves the drive, folder and selected file.
+/// leaves their names in AttachList; closing saves the drive, folder and selected file. Escape
+/// does not close it, and a file whose name cannot travel in a mail request is refused.
 class frmFileAttach : public QDialog {
     Q_OBJECT
 public:
@@ -53,6 +54,7 @@ public:
     QPushButton* btnExit;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void done(int result) override;
 

@@ -3,9 +3,11 @@
 #include "mailer/run/run_failure.h"
 #include "mailer/run/startup_settings.h"
 #include "mailer/run/statement_paths.h"
+#include "platform/access_keys.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/operator_prompt.h"
+#include "platform/path_mapper.h"
 #include "platform/version.h"
 #include "settings/settings_store.h"
 
@@ -98,6 +100,7 @@ void frmEmailStatements::buildControls()
     setTabOrder(lstAttach, File1);
     setTabOrder(File1, btnProcess);
     setTabOrder(btnProcess, btnExit);
+    platform::keepAccessKeysOutOfText(*this);
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -123,7 +126,7 @@ void frmEmailStatements::Form_Load()
                 file1Folder_ = temp;
                 refreshFile1();
             } else {
-                prompt_.message(QStringLiteral("Cannot connect to ") + temp, kProgramTitle);
+                prompt_.message(QStringLiteral("Cannot connect to ") + platform::withHostPath(temp), kProgramTitle);
             }
             return;
         }
@@ -147,7 +150,7 @@ void frmEmailStatements::btnProcess_Click()
     }
     const QString temp = tempFolder(run_.ServerName, run_.StoreNumber);
     if (!fs_.isFolder(temp)) {
-        prompt_.message(QStringLiteral("Cannot Connect to: ") + temp, kProgramTitle);
+        prompt_.message(QStringLiteral("Cannot Connect to: ") + platform::withHostPath(temp), kProgramTitle);
         txtServer->setFocus();
         return;
     }

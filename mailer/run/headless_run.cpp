@@ -91,7 +91,7 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
     if (options.watch && !waitForFolder(fs, temp, service, stop, err))
         return 0;
     if (!fs.isFolder(temp)) {
-        err << platform::error << "Cannot Connect to: " << temp << std::endl;
+        err << platform::error << "Cannot Connect to: " << platform::withHostPath(temp) << std::endl;
         return 1;
     }
 
@@ -117,7 +117,7 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
                 return 0;
         }
     } catch (const platform::Error& e) {
-        err << platform::error << "Error " << e.number() << ": " << e.description() << " on " << e.file()
+        err << platform::error << "Error " << e.number() << ": " << e.description() << " on " << platform::withHostPath(e.file())
             << "\nThe store cannot be locked against a second run, so nothing was processed." << std::endl;
         return 1;
     }

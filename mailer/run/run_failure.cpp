@@ -3,6 +3,7 @@
 #include "mailer/input/bad_record.h"
 #include "mailer/run/statement_errors.h"
 #include "platform/error.h"
+#include "platform/path_mapper.h"
 
 #include <new>
 
@@ -41,8 +42,9 @@ RunFailure describeFailure(std::exception_ptr error, const QString& statementPat
 
     QString text = QStringLiteral("Error %1: %2").arg(number).arg(description);
     if (!file.isEmpty() && file != statementPath)
-        text += QStringLiteral(" on ") + file;
-    text += QStringLiteral("\nwhile processing the statement ") + statementPath + QLatin1Char('.');
+        text += QStringLiteral(" on ") + platform::withHostPath(file);
+    text += QStringLiteral("\nwhile processing the statement ") + platform::withHostPath(statementPath)
+            + QLatin1Char('.');
     if (claimFailed)
         text += QStringLiteral("\nThe statement cannot be claimed: Brevix must be able to rename and delete the files "
                                "of the temp and tempdet folders. Nothing was mailed.");

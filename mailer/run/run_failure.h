@@ -12,7 +12,8 @@ struct RunFailure {
 
 /// Describes the error that ended the processing of `statementPath`. A bad record gives the
 /// reader's own message in a box titled "Error"; any other error its number and description,
-/// the file it concerns, the statement, and whether the statement file is still waiting.
+/// the file it concerns, the statement, and whether the statement file is still waiting. Files
+/// on mapped Windows paths are named with their host path too.
 RunFailure describeFailure(std::exception_ptr error, const QString& statementPath, bool statementKept);
 
 inline const QString kProgramTitle = QStringLiteral("Brevix");

@@ -69,4 +69,13 @@ TEST_F(PathMapperTest, PrefersTheExactNameAndCreatesNewNamesAsWritten)
     EXPECT_EQ(host("\\\\host\\share\\missing\\Deeper\\x"), tree.at("unc/host/share/missing/Deeper/x"));
 }
 
+TEST_F(PathMapperTest, MessagesNameTheWindowsTextThenTheFileOnThisMachine)
+{
+    tree.write("home/Logo");
+    EXPECT_EQ(platform::withHostPath("c:\\program files\\torvik\\logo", mapper),
+              "c:\\program files\\torvik\\logo (" + tree.at("home/Logo") + ")");
+    for (const char* unmapped : {"d:\\x.pdf", "/home/clerk/x.pdf"})
+        EXPECT_EQ(platform::withHostPath(unmapped, mapper), unmapped);
+}
+
 }  // namespace

@@ -129,7 +129,8 @@ TEST(Service, PrioritiesOnlyWhenTheStreamIsTheJournal)
         auto brevix = startBrevix(share, share.at("nowhere"), "--once", false, journal);
         ASSERT_TRUE(brevix->waitForFinished(10000));
         EXPECT_EQ(brevix->exitCode(), 1);
-        EXPECT_EQ(share.read("journal"), (journal ? "<3>" : "") + std::string("Cannot Connect to: ") + kTemp + "\n");
+        EXPECT_EQ(share.read("journal"), (journal ? "<3>" : "") + std::string("Cannot Connect to: ") + kTemp + " ("
+                                             + share.at("nowhere").toStdString() + "/host/parlow/email7/statements/temp)\n");
     }
 }
 

@@ -132,8 +132,10 @@ TEST_F(StatementMailerTest, AFailureNamesTheStatementAndLeavesItInPlace)
     share.drop("12345.txt", statementText("12345"));
     EXPECT_EQ(once(), 1);
     EXPECT_EQ(err.str(),
-              "Error 76: Path not found on \\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF\n"
-              "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\12345.txt.\n"
+              "Error 76: Path not found on \\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF "
+              "(/mnt/unc/host/parlow/email7/statements/out/12345.0105.PDF)\n"
+              "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\12345.txt "
+              "(/mnt/unc/host/parlow/email7/statements/temp/12345.txt).\n"
               "The statement file is still in the temp folder and will be processed again when Brevix is started "
               "after the cause is mended.\n");
     EXPECT_TRUE(share.inStore("statements/temp/12345.txt"));
