@@ -1,6 +1,6 @@
 #include "bench/bench_support.h"
 #include "mailer/document/invoice_details.h"
-#include "mailer/document/pdf_export.h"
+#include "mailer/pdf/pdf_export.h"
 #include "mailer/document/statement.h"
 #include "tests/mailer/document/document_fixture.h"
 
@@ -12,7 +12,7 @@ using testing_support::DocumentFixture;
 namespace {
 
 /// Reads, lays out and exports one statement with its invoice details, as the job does.
-QByteArray renderOnce(DocumentFixture& fx, bool withInvoices)
+std::string renderOnce(DocumentFixture& fx, bool withInvoices)
 {
     Pages all;
     Statement st(fx.run, fx.fs);
@@ -26,7 +26,7 @@ QByteArray renderOnce(DocumentFixture& fx, bool withInvoices)
             all.Insert(all.Count(), inv.pages().Item(i));
     }
     all.Commit();
-    return PdfExport::toPdf(all);
+    return pdf::PdfExport::toPdf(all);
 }
 
 void statement(benchmark::State& state, int lines, int invoices)
@@ -37,7 +37,7 @@ void statement(benchmark::State& state, int lines, int invoices)
         fx.writeDetails(testing_support::invoiceText(invoices, 5));
     int pages = 0;
     for (auto _ : state) {
-        const QByteArray pdf = renderOnce(fx, invoices > 0);
+        const QByteArray pdf = QByteArray::fromStdString(renderOnce(fx, invoices > 0));
         benchmark::DoNotOptimize(pdf.constData());
         pages = pdf.count("/Type /Page\n") + pdf.count("/Type /Page ");
     }

@@ -62,34 +62,85 @@ void syncFolder(const QByteArray& hostPath)
         ::fsync(dir.fd);
 }
 
+/// A hidden temporary beside `target`, flushed and renamed over `target` at commit.
+class TempFile : public FileWriter {
+public:
+    TempFile(QByteArray target, QString path) : target_(std::move(target)), path_(std::move(path))
+    {
+        const QByteArray folder = folderOf(target_);
+        const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1);
+        temp_ = folder + "/." + base + ".XXXXXX";
+        out_.fd = ::mkostemp(temp_.data(), O_CLOEXEC);
+        if (out_.fd < 0)
+            throw openError(errno, target_, path_);
+    }
+    ~TempFile() override
+    {
+        if (!committed_) {
+            if (out_.fd >= 0)
+                ::close(out_.fd);
+            out_.fd = -1;
+            ::unlink(temp_.constData());
+        }
+    }
+
+    void write(const char* data, size_t size) override { writeAll(out_.fd, data, size, path_); }
+
+    void commit() override
+    {
+        if (::fsync(out_.fd) != 0)
+            throw Error::fromErrno(errno, path_);
+        ::fchmod(out_.fd, 0644);
+        const int fd = out_.fd;
+        out_.fd = -1;
+        if (::close(fd) != 0)
+            throw Error::fromErrno(errno, path_);
+        if (::rename(temp_.constData(), target_.constData()) != 0)
+            throw Error::fromErrno(errno, path_);
+        committed_ = true;
+        syncFolder(target_);
+    }
+
+private:
+    QByteArray target_;
+    QString path_;
+    QByteArray temp_;
+    Fd out_;
+    bool committed_ = false;
+};
+
 /// Writes bytes to a hidden temporary beside `target`, flushes it, and renames it over `target`.
 void writeReplacing(const QByteArray& target, const std::string& bytes, const QString& path)
 {
-    const QByteArray folder = folderOf(target);
-    const QByteArray base = target.mid(target.lastIndexOf('/') + 1);
-    QByteArray temp = folder + "/." + base + ".XXXXXX";
-    Fd out{::mkostemp(temp.data(), O_CLOEXEC)};
-    if (out.fd < 0)
-        throw openError(errno, target, path);
-    try {
-        writeAll(out.fd, bytes.data(), bytes.size(), path);
-        if (::fsync(out.fd) != 0)
-            throw Error::fromErrno(errno, path);
-        ::fchmod(out.fd, 0644);
-        const int fd = out.fd;
-        out.fd = -1;
-        if (::close(fd) != 0)
-            throw Error::fromErrno(errno, path);
-        if (::rename(temp.constData(), target.constData()) != 0)
-            throw Error::fromErrno(errno, path);
-    } catch (...) {
-        ::unlink(temp.constData());
-        throw;
-    }
-    syncFolder(target);
+    TempFile file(target, path);
+    file.write(bytes.data(), bytes.size());
+    file.commit();
 }
 
+/// Collects the parts for one writeFile at commit.
+class CollectedFile : public FileWriter {
+public:
+    CollectedFile(FileSystem& fs, QString path) : fs_(fs), path_(std::move(path)) {}
+    void write(const char* data, size_t size) override { bytes_.append(data, size); }
+    void commit() override { fs_.writeFile(path_, bytes_); }
+
+private:
+    FileSystem& fs_;
+    QString path_;
+    std::string bytes_;
+};
+
 }  // namespace
+
+std::unique_ptr<FileWriter> FileSystem::startFile(const QString& path)
+{
+    return std::make_unique<CollectedFile>(*this, path);
+}
+
+std::unique_ptr<FileWriter> LocalFileSystem::startFile(const QString& path)
+{
+    return std::make_unique<TempFile>(host(path), path);
+}
 
 void FileSystem::writeLines(const QString& path, const std::vector<std::string>& lines)
 {

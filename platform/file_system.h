@@ -3,10 +3,20 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+/// A file written in parts: it appears whole at commit(), and dropped before that it leaves
+/// nothing behind. Failures raise platform::Error with the file's path.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    virtual void write(const char* data, size_t size) = 0;
+    virtual void commit() = 0;
+};
 
 /// The file operations of the programs, addressed by Windows path text.
 /// Failures raise platform::Error with the original numbering and the path as given.
@@ -38,6 +48,9 @@ public:
     virtual void moveReplacing(const QString& from, const QString& to) = 0;
     /// The host path of a Windows path text, for code that writes through a library of its own.
     virtual QString hostPath(const QString& path) = 0;
+    /// Starts a file to be written in parts; it replaces an existing file at commit, as
+    /// writeFile does. By default the parts are collected and given to writeFile at commit.
+    virtual std::unique_ptr<FileWriter> startFile(const QString& path);
 
     /// Writes the lines, each followed by CR LF.
     void writeLines(const QString& path, const std::vector<std::string>& lines);
@@ -59,6 +72,8 @@ public:
     void copyReplacing(const QString& from, const QString& to) override;
     void moveReplacing(const QString& from, const QString& to) override;
     QString hostPath(const QString& path) override;
+    /// Writes the parts straight to a hidden temporary beside the file.
+    std::unique_ptr<FileWriter> startFile(const QString& path) override;
 
     const PathMapper& mapper() const { return mapper_; }
 

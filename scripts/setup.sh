@@ -12,7 +12,9 @@ packages=(
   qt6-base-dev libgl1-mesa-dev
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  poppler-utils libpoppler-cpp-dev
+  poppler-utils libpoppler-cpp-dev mupdf-tools qpdf
+  libharfbuzz-dev libfontconfig-dev zlib1g-dev
+  python3-reportlab
   xvfb xauth
   clang libclang-rt-14-dev
 )

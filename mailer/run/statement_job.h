@@ -2,12 +2,14 @@
 #include "mailer/input/mod_brevix.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace platform {
 class FileSystem;
 }
 namespace document {
+class PageSink;
 class Pages;
 }
 
@@ -29,6 +31,11 @@ public:
     /// Steps of Process up to the export: the combined pages of the statement at StmtFile and,
     /// when its detail file exists and names an invoice, the invoice pages after them.
     const document::Pages& render(const QString& StmtFile);
+    /// The same pages handed to `sink` one by one as they are laid out, none held.
+    void render(const QString& StmtFile, document::PageSink& sink);
+
+    /// Called between two pages of every PDF the job writes.
+    std::function<void()> betweenPages;
 
     /// The PDF the last Process wrote.
     const QString& pdfPath() const { return pdfPath_; }
