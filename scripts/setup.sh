@@ -13,7 +13,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils libpoppler-cpp-dev mupdf-tools qpdf
-  libharfbuzz-dev libfontconfig-dev zlib1g-dev
+  libharfbuzz-dev libfontconfig-dev libdeflate-dev
   python3-reportlab
   xvfb xauth
   clang libclang-rt-14-dev

@@ -3,10 +3,10 @@
 #include "mailer/document/font_table.h"
 #include "platform/cp1252.h"
 
-#include <QHash>
 #include <QRawFont>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace document {
 namespace {
@@ -26,14 +26,19 @@ double widthOf(const FaceMetrics& m, const std::string& bytes, size_t end)
 
 const FaceMetrics& faceMetrics(const QString& designFamily, double pointSize)
 {
+    // A handful of faces and sizes serve every page: a short list is the quickest lookup.
+    struct Known {
+        QString family;
+        double size;
+        std::unique_ptr<FaceMetrics> metrics;
+    };
     static std::mutex lock;
-    static QHash<QString, std::shared_ptr<FaceMetrics>> known;
-    const QString key = designFamily + QLatin1Char('/') + QString::number(pointSize);
+    static std::vector<Known> known;
     std::lock_guard<std::mutex> hold(lock);
-    auto it = known.constFind(key);
-    if (it != known.constEnd())
-        return *it.value();
-    auto m = std::make_shared<FaceMetrics>();
+    for (const Known& k : known)
+        if (k.size == pointSize && k.family == designFamily)
+            return *k.metrics;
+    auto m = std::make_unique<FaceMetrics>();
     const QRawFont raw = QRawFont::fromFont(designFont(designFamily, pointSize));
     std::string all(256, ' ');
     for (int c = 0; c < 256; ++c)
@@ -44,8 +49,8 @@ const FaceMetrics& faceMetrics(const QString& designFamily, double pointSize)
         m->advance[c] = c < advances.size() ? advances[c].x() : 0;
     m->ascent = raw.ascent();
     m->pixelSize = raw.pixelSize();
-    known.insert(key, m);
-    return *m;
+    known.push_back({designFamily, pointSize, std::move(m)});
+    return *known.back().metrics;
 }
 
 FittedText fitText(const PageItem& item)

@@ -2,15 +2,16 @@
 #include <string>
 #include <string_view>
 
-typedef struct z_stream_s z_stream;
+struct libdeflate_compressor;
 
 namespace pdf {
 
-/// zlib compression with one compressor state kept for every stream of a document, since
-/// setting one up costs more than compressing a page.
+/// zlib streams made with libdeflate, one compressor kept for every stream of a document,
+/// since setting one up costs more than compressing a page.
 class Deflater {
 public:
-    Deflater();
+    /// Level 1 for what is made for every document, higher for what is made once and kept.
+    explicit Deflater(int level = 1);
     ~Deflater();
     Deflater(const Deflater&) = delete;
     Deflater& operator=(const Deflater&) = delete;
@@ -19,7 +20,7 @@ public:
     std::string compress(std::string_view bytes);
 
 private:
-    z_stream* stream_;
+    libdeflate_compressor* compressor_;
 };
 
 }  // namespace pdf

@@ -148,7 +148,7 @@ std::shared_ptr<const Blob> FontProgram::subset(uint16_t rows) const
     const char* data = hb_blob_get_data(program.get(), &length);
 
     auto blob = std::make_shared<Blob>();
-    Deflater deflater;
+    Deflater deflater(9);
     blob->bytes = deflater.compress(std::string_view(data, length));
     blob->length1 = length;
     blob->digest = QCryptographicHash::hash(QByteArray::fromRawData(blob->bytes.data(), qsizetype(blob->bytes.size())),

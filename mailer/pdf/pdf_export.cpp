@@ -12,16 +12,6 @@ public:
     std::unique_ptr<platform::FileWriter> file;
 };
 
-namespace {
-
-class StringOutput : public Output {
-public:
-    void write(const char* data, size_t size) override { bytes.append(data, size); }
-    std::string bytes;
-};
-
-}  // namespace
-
 PdfExport::PdfExport(platform::FileSystem& fs) : fs_(fs) {}
 
 PdfExport::~PdfExport() = default;

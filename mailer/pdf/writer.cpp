@@ -23,7 +23,7 @@ constexpr size_t kFlushAt = 1 << 16;
 /// A number as PDF writes it: at most three decimals, no trailing zeros.
 void num(std::string& s, double v)
 {
-    long long k = std::llround(v * 1000);
+    long long k = static_cast<long long>(v * 1000 + (v < 0 ? -0.5 : 0.5));
     if (k < 0) {
         s += '-';
         k = -k;
@@ -61,7 +61,7 @@ struct Picture {
     int height;
 };
 
-Picture pictureOf(const QImage& image, Deflater& deflater)
+Picture pictureOf(const QImage& image)
 {
     static std::mutex lock;
     static std::list<std::pair<qint64, Picture>> recent;  // the logo of every statement, mostly
@@ -75,7 +75,7 @@ Picture pictureOf(const QImage& image, Deflater& deflater)
     for (int y = 0; y < rgb.height(); ++y)
         raw.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), size_t(rgb.width()) * 3);
     auto blob = std::make_shared<Blob>();
-    blob->bytes = deflater.compress(raw);
+    blob->bytes = Deflater(9).compress(raw);
     blob->digest = QCryptographicHash::hash(QByteArray::fromRawData(blob->bytes.data(), qsizetype(blob->bytes.size())),
                                             QCryptographicHash::Md5)
                        .toStdString();
@@ -165,15 +165,15 @@ int Writer::fontFor(const document::Style& style)
 
 void Writer::colour(std::string& s, const QColor& c)
 {
-    std::string op;
-    num(op, c.redF());
-    num(op, c.greenF());
-    num(op, c.blueF());
-    op += "rg\n";
-    if (op != fill_) {
-        s += op;
-        fill_ = op;
-    }
+    const QRgb rgb = c.rgb();
+    if (fillKnown_ && rgb == fill_)
+        return;
+    fillKnown_ = true;
+    fill_ = rgb;
+    num(s, qRed(rgb) / 255.0);
+    num(s, qGreen(rgb) / 255.0);
+    num(s, qBlue(rgb) / 255.0);
+    s += "rg\n";
 }
 
 void Writer::textRun(std::string& s, const document::PageItem& item, double originX, double originY,
@@ -186,9 +186,17 @@ void Writer::textRun(std::string& s, const document::PageItem& item, double orig
     for (char c : fitted.bytes)
         fonts_[static_cast<size_t>(font)].used.set(static_cast<unsigned char>(c));
     colour(s, item.style.textColor);
-    s += "BT /F" + std::to_string(font + 1) + ' ';
-    num(s, document::faceMetrics(item.style.family, item.style.size).pixelSize / 20);
-    s += "Tf ";
+    const double size = document::faceMetrics(item.style.family, item.style.size).pixelSize / 20;
+    s += "BT ";
+    // The font and size stay in force from one text to the next.
+    if (font != textFont_ || size != textSize_) {
+        textFont_ = font;
+        textSize_ = size;
+        s += "/F";
+        num(s, font + 1);
+        num(s, size);
+        s += "Tf ";
+    }
     num(s, fitted.scale);
     s += "0 0 1 ";
     num(s, (fitted.x - originX) / 20);
@@ -251,7 +259,8 @@ void Writer::endRun(int pageCount)
     for (PendingCount& p : pendingCounts_) {
         std::string content;
         const QRect& r = p.item.rect;
-        fill_.clear();
+        fillKnown_ = false;
+        textFont_ = -1;
         textRun(content, p.item, r.left(), r.top() + r.height(), count);
         std::string dictionary = " /Type /XObject /Subtype /Form /BBox [0 0 ";
         num(dictionary, r.width() / 20.0);
@@ -268,7 +277,7 @@ void Writer::image(std::string& s, const document::PageItem& item, double pageHe
 {
     auto it = images_.find(item.image.cacheKey());
     if (it == images_.end()) {
-        const Picture picture = pictureOf(item.image, deflater_);
+        const Picture picture = pictureOf(item.image);
         const std::string name = "Im" + std::to_string(images_.size() + 1);
         const int id = newObject();
         writeStream(id,
@@ -296,7 +305,8 @@ void Writer::addPage(const document::Page& page)
     const double h = page.height();
     std::string s;
     s.reserve(8192);
-    fill_.clear();
+    fillKnown_ = false;
+    textFont_ = -1;
     // Every stroke is a black hairline of one pixel at 96 dots per inch.
     s += "0.75 w 0 G\n";
     for (const document::PageItem& item : page.items()) {

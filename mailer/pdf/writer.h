@@ -1,5 +1,5 @@
 #pragma once
-#include "mailer/document/page.h"
+#include "mailer/document/pages.h"
 #include "mailer/pdf/deflate.h"
 
 #include <QCryptographicHash>
@@ -22,23 +22,31 @@ public:
     virtual void write(const char* data, size_t size) = 0;
 };
 
+/// Bytes kept in memory.
+class StringOutput : public Output {
+public:
+    void write(const char* data, size_t size) override { bytes.append(data, size); }
+    std::string bytes;
+};
+
 /// Serialises display lists as a PDF 1.7 document, page by page as they come: each page's
 /// content is written when the page is added, and only what the end of the file needs (object
 /// offsets, page references, which characters each font showed) is kept. Text is in simple
 /// TrueType fonts with WinAnsiEncoding, so Windows-1252 bytes go in as they are; the fonts
 /// are subset and embedded at the end. The bytes depend on the pages alone: no time, and an
 /// /ID made from the content.
-class Writer {
+class Writer : public document::PageSink {
 public:
     explicit Writer(Output& out);
-    ~Writer();
+    ~Writer() override;
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
     void addPage(const document::Page& page);
+    void addPage(document::Page&& page) override { addPage(static_cast<const document::Page&>(page)); }
     /// The page count texts left empty on the pages added since the last call print `pageCount`:
     /// every such page refers to one small drawing that is written now.
-    void endRun(int pageCount);
+    void endRun(int pageCount) override;
     /// Writes the fonts, the page tree and the trailer.
     void finish();
 
@@ -81,7 +89,10 @@ private:
     std::vector<std::pair<std::string, int>> xobjects_;  // resource name and object
     std::vector<PendingCount> pendingCounts_;
     int forms_ = 0;
-    std::string fill_;  // the fill colour operator in force on the page being written
+    QRgb fill_ = 0;  // the fill colour in force in the stream being written
+    bool fillKnown_ = false;
+    int textFont_ = -1;  // the font and size in force, -1 when none is
+    double textSize_ = 0;
     Deflater deflater_;
     QCryptographicHash hash_{QCryptographicHash::Md5};
     bool finished_ = false;
