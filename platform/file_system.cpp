@@ -234,6 +234,9 @@ std::string LocalFileSystem::readFile(const QString& path)
     if (::fstat(in.fd, &st) == 0 && S_ISDIR(st.st_mode))
         throw Error(Error::PathFileAccess, path);
     std::string bytes;
+    // Sized once: a big statement would otherwise be held twice while the string grows.
+    if (st.st_size > 0)
+        bytes.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(in.fd, buf, sizeof buf);

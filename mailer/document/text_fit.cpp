@@ -4,6 +4,7 @@
 #include "platform/cp1252.h"
 
 #include <QRawFont>
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -13,6 +14,7 @@ namespace {
 
 constexpr double kLeast = 0.7;  // free text narrows no further than this
 constexpr double kSlack = 0.01;
+constexpr double kGap = 30;  // a narrowed text keeps this clear of its box's far edge, off its neighbour
 
 double widthOf(const FaceMetrics& m, const std::string& bytes, size_t end)
 {
@@ -98,7 +100,7 @@ FittedText fitText(const PageItem& item, std::string bytes)
             width = widthOf(m, bytes, bytes.size());
         }
         if (width > room + kSlack)
-            out.scale = room / width;
+            out.scale = std::max(room - std::min(kGap, room / 10), 1.0) / width;
     }
     const double shown = width * out.scale;
     out.x = item.rect.left();
