@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kLeast = 0.7;  // free text narrows no further than this
 constexpr double kSlack = 0.01;
-constexpr double kGap = 30;  // a narrowed text keeps this clear of its box's far edge, off its neighbour
+constexpr double kGap = 0.25;  // of the em: a narrowed text keeps clear of its box's far edge, off its neighbour
 
 double widthOf(const FaceMetrics& m, const std::string& bytes, size_t end)
 {
@@ -100,7 +100,7 @@ FittedText fitText(const PageItem& item, std::string bytes)
             width = widthOf(m, bytes, bytes.size());
         }
         if (width > room + kSlack)
-            out.scale = std::max(room - std::min(kGap, room / 10), 1.0) / width;
+            out.scale = std::max(room - std::min(kGap * m.pixelSize, room / 5), 1.0) / width;
     }
     const double shown = width * out.scale;
     out.x = item.rect.left();
