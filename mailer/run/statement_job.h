@@ -34,7 +34,8 @@ public:
     /// The same pages handed to `sink` one by one as they are laid out, none held.
     void render(const QString& StmtFile, document::PageSink& sink);
 
-    /// Called between two pages of every PDF the job writes.
+    /// Called between two pages of every PDF the job writes: the place for a keep-alive that a
+    /// statement of many pages must not starve.
     std::function<void()> betweenPages;
 
     /// The PDF the last Process wrote.
