@@ -57,14 +57,4 @@ void PdfExport::Export(const document::Pages& pages)
     finish();
 }
 
-std::string PdfExport::toPdf(const document::Pages& pages)
-{
-    StringOutput out;
-    Writer writer(out);
-    for (int i = 0; i < pages.Count(); ++i)
-        writer.addPage(pages.Item(i));
-    writer.finish();
-    return std::move(out.bytes);
-}
-
 }  // namespace pdf

@@ -40,9 +40,6 @@ public:
     /// Writes a whole page list to FileName.
     void Export(const document::Pages& pages);
 
-    /// The PDF of a whole page list as bytes.
-    static std::string toPdf(const document::Pages& pages);
-
 private:
     class FileOutput;
     void open();
