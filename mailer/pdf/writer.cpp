@@ -43,6 +43,25 @@ void num(std::string& s, double v)
     s += ' ';
 }
 
+/// A length or position in twips as points: at most two decimals.
+void twips(std::string& s, int v)
+{
+    if (v < 0) {
+        s += '-';
+        v = -v;
+    }
+    const int hundredths = v * 5;
+    char buf[16];
+    s.append(buf, std::to_chars(buf, buf + sizeof buf, hundredths / 100).ptr);
+    if (const int f = hundredths % 100) {
+        s += '.';
+        s += char('0' + f / 10);
+        if (f % 10)
+            s += char('0' + f % 10);
+    }
+    s += ' ';
+}
+
 void num(std::string& s, int v)
 {
     char buf[16];
@@ -171,10 +190,20 @@ void Writer::colour(std::string& s, const QColor& c)
         return;
     fillKnown_ = true;
     fill_ = rgb;
-    num(s, qRed(rgb) / 255.0);
-    num(s, qGreen(rgb) / 255.0);
-    num(s, qBlue(rgb) / 255.0);
-    s += "rg\n";
+    // A page switches between a few colours hundreds of times.
+    for (const auto& [known, op] : colourOps_)
+        if (known == rgb) {
+            s += op;
+            return;
+        }
+    std::string op;
+    num(op, qRed(rgb) / 255.0);
+    num(op, qGreen(rgb) / 255.0);
+    num(op, qBlue(rgb) / 255.0);
+    op += "rg\n";
+    s += op;
+    if (colourOps_.size() < 16)
+        colourOps_.emplace_back(rgb, std::move(op));
 }
 
 void Writer::textRun(std::string& s, const document::PageItem& item, double originX, double originY,
@@ -223,10 +252,10 @@ void Writer::text(std::string& s, const document::PageItem& item, double pageHei
     const QRect& r = item.rect;
     if (item.style.fillColor.isValid()) {
         colour(s, item.style.fillColor);
-        num(s, r.left() / 20.0);
-        num(s, (pageHeight - r.top() - r.height()) / 20.0);
-        num(s, r.width() / 20.0);
-        num(s, r.height() / 20.0);
+        twips(s, r.left());
+        twips(s, int(pageHeight) - r.top() - r.height());
+        twips(s, r.width());
+        twips(s, r.height());
         s += "re f\n";
     }
     if (item.number == document::PageItem::Number::PageCount && item.text.isEmpty()) {
@@ -317,10 +346,10 @@ void Writer::addPage(const document::Page& page)
         case Kind::Box:
             if (item.style.fillColor.isValid())
                 colour(s, item.style.fillColor);
-            num(s, r.left() / 20.0);
-            num(s, (h - r.top() - r.height()) / 20.0);
-            num(s, r.width() / 20.0);
-            num(s, r.height() / 20.0);
+            twips(s, r.left());
+            twips(s, int(h) - r.top() - r.height());
+            twips(s, r.width());
+            twips(s, r.height());
             s += item.style.fillColor.isValid() ? "re B\n" : "re S\n";
             break;
         case Kind::Line:

@@ -91,6 +91,7 @@ private:
     int forms_ = 0;
     QRgb fill_ = 0;  // the fill colour in force in the stream being written
     bool fillKnown_ = false;
+    std::vector<std::pair<QRgb, std::string>> colourOps_;
     int textFont_ = -1;  // the font and size in force, -1 when none is
     double textSize_ = 0;
     Deflater deflater_;
