@@ -80,33 +80,63 @@ void syncFolder(const QByteArray& hostPath, const QString& path, LocalFileSystem
         ::fsync(dir.fd);
 }
 
+/// A hidden temporary beside `target`, flushed and renamed over `target` at commit.
+class TempFile : public FileWriter {
+public:
+    TempFile(QByteArray target, QString path, LocalFileSystem::PendingSync* pending)
+        : target_(std::move(target)), path_(std::move(path)), pending_(pending)
+    {
+        const QByteArray folder = folderOf(target_);
+        const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1);
+        temp_ = folder + "/." + base + ".XXXXXX";
+        out_.fd = ::mkostemp(temp_.data(), O_CLOEXEC);
+        if (out_.fd < 0)
+            throw openError(errno, target_, path_);
+    }
+    ~TempFile() override
+    {
+        if (!committed_) {
+            if (out_.fd >= 0)
+                ::close(out_.fd);
+            out_.fd = -1;
+            ::unlink(temp_.constData());
+        }
+    }
+
+    void write(const char* data, size_t size) override { writeAll(out_.fd, data, size, path_); }
+
+    void commit() override
+    {
+        if (!pending_ && ::fsync(out_.fd) != 0)
+            throw Error::fromErrno(errno, path_);
+        ::fchmod(out_.fd, 0644);
+        const int fd = out_.fd;
+        out_.fd = -1;
+        if (::close(fd) != 0)
+            throw Error::fromErrno(errno, path_);
+        if (::rename(temp_.constData(), target_.constData()) != 0)
+            throw Error::fromErrno(errno, path_);
+        committed_ = true;
+        syncFolder(target_, path_, pending_);
+    }
+
+private:
+    QByteArray target_;
+    QString path_;
+    LocalFileSystem::PendingSync* pending_;
+    QByteArray temp_;
+    Fd out_;
+    bool committed_ = false;
+};
+
 /// Writes bytes to a hidden temporary beside `target`, flushes it (or leaves that to the batch),
 /// and renames it over `target`.
 void writeReplacing(const QByteArray& target, const std::string& bytes, const QString& path,
                     LocalFileSystem::PendingSync* pending)
 {
-    const QByteArray folder = folderOf(target);
-    const QByteArray base = target.mid(target.lastIndexOf('/') + 1);
-    QByteArray temp = folder + "/." + base + ".XXXXXX";
-    Fd out{::mkostemp(temp.data(), O_CLOEXEC)};
-    if (out.fd < 0)
-        throw openError(errno, target, path);
-    try {
-        writeAll(out.fd, bytes.data(), bytes.size(), path);
-        if (!pending && ::fsync(out.fd) != 0)
-            throw Error::fromErrno(errno, path);
-        ::fchmod(out.fd, 0644);
-        const int fd = out.fd;
-        out.fd = -1;
-        if (::close(fd) != 0)
-            throw Error::fromErrno(errno, path);
-        if (::rename(temp.constData(), target.constData()) != 0)
-            throw Error::fromErrno(errno, path);
-    } catch (...) {
-        ::unlink(temp.constData());
-        throw;
-    }
-    syncFolder(target, path, pending);
+    TempFile file(target, path, pending);
+    file.write(bytes.data(), bytes.size());
+    file.commit();
 }
 
 FileStamp stampOf(const struct stat& st)
@@ -119,11 +149,34 @@ FileStamp stampOf(const struct stat& st)
     return s;
 }
 
+/// Collects the parts for one writeFile at commit.
+class CollectedFile : public FileWriter {
+public:
+    CollectedFile(FileSystem& fs, QString path) : fs_(fs), path_(std::move(path)) {}
+    void write(const char* data, size_t size) override { bytes_.append(data, size); }
+    void commit() override { fs_.writeFile(path_, bytes_); }
+
+private:
+    FileSystem& fs_;
+    QString path_;
+    std::string bytes_;
+};
+
 }  // namespace
 
 bool FolderEntry::mapsBack() const
 {
     return QFile::encodeName(name) == bytes;
+}
+
+std::unique_ptr<FileWriter> FileSystem::startFile(const QString& path)
+{
+    return std::make_unique<CollectedFile>(*this, path);
+}
+
+std::unique_ptr<FileWriter> LocalFileSystem::startFile(const QString& path)
+{
+    return std::make_unique<TempFile>(host(path), path, pending_.get());
 }
 
 void FileSystem::writeLines(const QString& path, const std::vector<std::string>& lines)
@@ -271,6 +324,9 @@ std::string LocalFileSystem::readFile(const QString& path)
     if (::fstat(in.fd, &st) == 0 && S_ISDIR(st.st_mode))
         throw Error(Error::PathFileAccess, path);
     std::string bytes;
+    // Sized once: a big statement would otherwise be held twice while the string grows.
+    if (st.st_size > 0)
+        bytes.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(in.fd, buf, sizeof buf);

@@ -34,6 +34,15 @@ struct FolderEntry {
     bool mapsBack() const;
 };
 
+/// A file written in parts: it appears whole at commit(), and dropped before that it leaves
+/// nothing behind. Failures raise platform::Error with the file's path.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    virtual void write(const char* data, size_t size) = 0;
+    virtual void commit() = 0;
+};
+
 /// The file operations of the programs, addressed by Windows path text.
 /// Failures raise platform::Error with the original numbering and the path as given.
 /// Abstract so that tests can inject failures.
@@ -76,6 +85,9 @@ public:
     virtual void rename(const QString& from, const QString& to) = 0;
     /// The host path of a Windows path text, for code that writes through a library of its own.
     virtual QString hostPath(const QString& path) = 0;
+    /// Starts a file to be written in parts; it replaces an existing file at commit, as
+    /// writeFile does. By default the parts are collected and given to writeFile at commit.
+    virtual std::unique_ptr<FileWriter> startFile(const QString& path);
 
     /// From here on writes, copies and renames leave their flush to disk to flush(), so that many
     /// files are made durable together. What a batch writes is whole on disk as before; only its
@@ -115,6 +127,8 @@ public:
     void beginBatch() override;
     void flush() override;
     void endBatch() override;
+    /// Writes the parts straight to a hidden temporary beside the file.
+    std::unique_ptr<FileWriter> startFile(const QString& path) override;
 
     const PathMapper& mapper() const { return mapper_; }
 

@@ -12,7 +12,9 @@ packages=(
   qt6-base-dev libgl1-mesa-dev libsystemd-dev
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  poppler-utils libpoppler-cpp-dev
+  poppler-utils libpoppler-cpp-dev mupdf-tools qpdf
+  libharfbuzz-dev libfontconfig-dev libdeflate-dev
+  python3-reportlab
   xvfb xauth openbox xdotool imagemagick
   clang libclang-rt-14-dev
   lintian desktop-file-utils systemd man-db

@@ -34,6 +34,8 @@ QString PageItem::toText() const
                            .arg(style.size);
         if (style.textColor != QColor(Qt::black))
             line += QStringLiteral(" color ") + style.textColor.name();
+        if (fit == Fit::Words)
+            line += QStringLiteral(" words");
         return line + fillText(style);
     }
     case Kind::Box: return QStringLiteral("box ") + place(rect) + fillText(style);
@@ -51,14 +53,18 @@ QString PageItem::toText() const
     return {};
 }
 
-void Page::setNumbers(int number, int count)
+void Page::setNumber(int number)
 {
-    for (PageItem& item : items_) {
+    for (PageItem& item : items_)
         if (item.number == PageItem::Number::PageNumber)
             item.text = QString::number(number);
-        else if (item.number == PageItem::Number::PageCount)
+}
+
+void Page::setCount(int count)
+{
+    for (PageItem& item : items_)
+        if (item.number == PageItem::Number::PageCount)
             item.text = QString::number(count);
-    }
 }
 
 QString Page::toText() const

@@ -12,12 +12,17 @@ namespace document {
 struct PageItem {
     enum class Kind { Text, Box, Line, Image, CheckBox };
     enum class Number { None, PageNumber, PageCount };
+    /// How a text too wide for its box prints: as designed, whole and narrower (values, which a
+    /// cut would turn into another believable value), or narrower down to 70% and then cut
+    /// after a whole word (free text).
+    enum class Fit { Designed, Whole, Words };
 
     Kind kind = Kind::Text;
     QRect rect;  ///< a line runs from rect.topLeft() to (x + width, y + height)
     QString text;
     Style style;  ///< font, alignment and colours of a text; fill of any box
     Number number = Number::None;  ///< a text filled with the page number or count after layout
+    Fit fit = Fit::Designed;
     bool checked = false;
     QImage image;
 
@@ -34,8 +39,10 @@ public:
     int height() const { return height_; }
     const std::vector<PageItem>& items() const { return items_; }
     void add(PageItem item) { items_.push_back(std::move(item)); }
-    /// Gives the page number and page count texts their values.
-    void setNumbers(int number, int count);
+    /// Gives the page number texts their value.
+    void setNumber(int number);
+    /// Gives the page count texts their value.
+    void setCount(int count);
 
     /// The display list, one item a line, for comparing pages as text.
     QString toText() const;

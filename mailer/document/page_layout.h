@@ -42,6 +42,8 @@ public:
     void finish();
 
     const std::vector<Placement>& placements() const { return placements_; }
+    /// Forgets the placements made so far, once they are rendered.
+    void clearPlacements() { placements_.clear(); }
     int pageCount() const { return page_ + 1; }
 
     /// The placements one a line ("detail 2 1995"), for comparing layouts as text.

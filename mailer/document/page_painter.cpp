@@ -1,6 +1,8 @@
 #include "mailer/document/page_painter.h"
 
 #include "mailer/document/font_table.h"
+#include "mailer/document/text_fit.h"
+#include "platform/cp1252.h"
 
 #include <QGlyphRun>
 #include <QPainter>
@@ -31,36 +33,31 @@ void PagePainter::paintText(const PageItem& item, QPainter& painter)
         painter.fillRect(box, item.style.fillColor);
     if (item.text.isEmpty())
         return;
+    const FittedText fitted = fitText(item);
+    if (fitted.bytes.empty())
+        return;
     // Glyphs straight from the font's character map, without shaping: the designs hold plain
     // single-byte text, and shaping every value was most of the time an export took.
     const QRawFont& raw = face(item.style).raw;
-    QList<quint32> glyphs = raw.glyphIndexesForString(item.text);
-    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
-    // A value wider than its box is cut after the last whole character that fits, so the page
-    // shows and holds only what fits.
+    const FaceMetrics& metrics = faceMetrics(item.style.family, item.style.size);
+    const QList<quint32> glyphs = raw.glyphIndexesForString(platform::fromCp1252(fitted.bytes));
     QList<QPointF> positions;
     positions.reserve(glyphs.size());
     double advance = 0;
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        if (advance + advances[i].x() > box.width() + 0.01)
-            break;
+    for (size_t i = 0; i < fitted.bytes.size() && positions.size() < glyphs.size(); ++i) {
         positions.append(QPointF(advance, 0));
-        advance += advances[i].x();
+        advance += metrics.advance[static_cast<unsigned char>(fitted.bytes[i])];
     }
-    if (positions.isEmpty())
-        return;
-    glyphs.resize(positions.size());
-    double x = box.left();
-    if (item.style.align == Align::Right)
-        x = box.right() - advance;
-    else if (item.style.align == Align::Center)
-        x = box.left() + (box.width() - advance) / 2;
     QGlyphRun run;
     run.setRawFont(raw);
-    run.setGlyphIndexes(glyphs);
+    run.setGlyphIndexes(glyphs.mid(0, positions.size()));
     run.setPositions(positions);
+    painter.save();
     painter.setPen(item.style.textColor);
-    painter.drawGlyphRun(QPointF(x, box.top() + raw.ascent()), run);
+    painter.translate(fitted.x, fitted.baseline);
+    painter.scale(fitted.scale, 1);
+    painter.drawGlyphRun(QPointF(0, 0), run);
+    painter.restore();
 }
 
 void PagePainter::paintCheckBox(const PageItem& item, QPainter& painter)

@@ -23,4 +23,11 @@ void Pages::Commit()
     // Pages are held as whole copies from the moment they are inserted; nothing is pending.
 }
 
+void Pages::endRun(int pageCount)
+{
+    for (size_t i = runStart_; i < pages_.size(); ++i)
+        pages_[i].setCount(pageCount);
+    runStart_ = pages_.size();
+}
+
 }  // namespace document

@@ -10,8 +10,9 @@ namespace document {
 /// Lays one run's sections onto pages as the layout places them.
 class Report::Printer {
 public:
-    explicit Printer(Report& report)
+    Printer(Report& report, PageSink& sink)
         : report_(report),
+          sink_(sink),
           pageHeader_(report.sectionOf(SectionKind::PageHeader)),
           pageFooter_(report.sectionOf(SectionKind::PageFooter)),
           layout_(report.geometry_, height(pageHeader_), height(pageFooter_))
@@ -35,14 +36,11 @@ public:
         flush(section);
     }
 
-    std::vector<Page> finish()
+    void finish()
     {
         layout_.finish();
         flush(nullptr);
-        const int count = static_cast<int>(pages_.size());
-        for (int i = 0; i < count; ++i)
-            pages_[static_cast<size_t>(i)].setNumbers(i + 1, count);
-        return std::move(pages_);
+        sink_.endRun(pageIndex_ + 1);
     }
 
 private:
@@ -66,22 +64,29 @@ private:
     }
 
     /// Renders every placement the layout made since the last call; `body` is the section of
-    /// the body placements among them.
+    /// the body placements among them. A page goes to the sink with its footer, the last
+    /// placement the layout makes on a page.
     void flush(const Section* body)
     {
-        const auto& placed = layout_.placements();
-        for (; done_ < placed.size(); ++done_) {
-            const Placement& p = placed[done_];
+        for (const Placement& p : layout_.placements()) {
             const Section* s = body;
             if (p.kind == SectionKind::PageHeader)
                 s = pageHeader_;
             else if (p.kind == SectionKind::PageFooter)
                 s = pageFooter_;
-            while (pages_.size() <= static_cast<size_t>(p.page))
-                pages_.emplace_back(report_.geometry_.width, report_.geometry_.height);
+            if (p.page != pageIndex_) {
+                pageIndex_ = p.page;
+                page_ = Page(report_.geometry_.width, report_.geometry_.height);
+            }
             if (s)
-                render(*s, pages_[static_cast<size_t>(p.page)], p.top);
+                render(*s, page_, p.top);
+            if (p.kind == SectionKind::PageFooter) {
+                page_.setNumber(pageIndex_ + 1);
+                sink_.addPage(std::move(page_));
+                page_ = Page(report_.geometry_.width, report_.geometry_.height);
+            }
         }
+        layout_.clearPlacements();
     }
 
     void render(const Section& s, Page& page, int top)
@@ -101,9 +106,16 @@ private:
             case ControlKind::Field:
                 if (binding[i] >= 0)
                     item.text = platform::fromCp1252(fields.value(binding[i]));
+                item.fit = c.style.freeText ? PageItem::Fit::Words : PageItem::Fit::Whole;
                 break;
-            case ControlKind::PageNumber: item.number = PageItem::Number::PageNumber; break;
-            case ControlKind::PageCount: item.number = PageItem::Number::PageCount; break;
+            case ControlKind::PageNumber:
+                item.number = PageItem::Number::PageNumber;
+                item.fit = PageItem::Fit::Whole;
+                break;
+            case ControlKind::PageCount:
+                item.number = PageItem::Number::PageCount;
+                item.fit = PageItem::Fit::Whole;
+                break;
             case ControlKind::Line: item.kind = PageItem::Kind::Line; break;
             case ControlKind::Box: item.kind = PageItem::Kind::Box; break;
             case ControlKind::Image:
@@ -125,12 +137,13 @@ private:
     }
 
     Report& report_;
+    PageSink& sink_;
     const Section* pageHeader_;
     const Section* pageFooter_;
     PageLayout layout_;
     std::vector<std::vector<int>> bindings_;
-    std::vector<Page> pages_;
-    size_t done_ = 0;
+    Page page_;
+    int pageIndex_ = -1;
 };
 
 Report::Report(PageGeometry geometry) : geometry_(geometry) {}
@@ -187,10 +200,15 @@ bool Report::isTicked(const std::string& value)
 void Report::Run()
 {
     pages_.clear();
+    Run(pages_);
+}
+
+void Report::Run(PageSink& sink)
+{
     ActiveReport_ReportStart();
     ActiveReport_DataInitialize();
 
-    Printer printer(*this);
+    Printer printer(*this, sink);
     const Section* groupHeader = sectionOf(SectionKind::GroupHeader);
     const Section* groupFooter = sectionOf(SectionKind::GroupFooter);
     const Section* detail = sectionOf(SectionKind::Detail);
@@ -235,10 +253,8 @@ void Report::Run()
         printer.add(groupFooter);
     }
     printer.add(sectionOf(SectionKind::ReportFooter));
-    std::vector<Page> laidOut = printer.finish();
+    printer.finish();
     ActiveReport_ReportEnd();
-    for (Page& page : laidOut)
-        pages_.append(std::move(page));
 }
 
 }  // namespace document

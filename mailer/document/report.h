@@ -21,8 +21,10 @@ public:
     Report& operator=(const Report&) = delete;
 
     /// Fires report start, data initialisation, one fetch per row until EOF and report end,
-    /// and lays the sections out onto pages, numbered within this run.
+    /// and lays the sections out onto pages, numbered within this run, held in pages().
     void Run();
+    /// The same, handing each page to `sink` as soon as it is laid out; pages() stays empty.
+    void Run(PageSink& sink);
 
     Pages& pages() { return pages_; }
     const Pages& pages() const { return pages_; }

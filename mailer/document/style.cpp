@@ -30,6 +30,8 @@ Style parseStyle(QStringView text, const Style& base)
             style.align = Align::Center;
         else if (part == u"right")
             style.align = Align::Right;
+        else if (part == u"free text")
+            style.freeText = true;
         else if (part.startsWith(u"fill "))
             style.fillColor = parseRgb(part, part.mid(5));
         else if (part.startsWith(u"text "))

@@ -15,11 +15,12 @@ struct Style {
     Align align = Align::Left;
     QColor textColor = Qt::black;
     QColor fillColor;
+    bool freeText = false;  ///< names, descriptions, messages: may be cut after a whole word
 };
 
 /// Applies a style description as the designs write it, on top of `base`:
 /// parts separated by ", ", each a font ("Microsoft Sans Serif 8.5 pt"), an alignment
-/// ("left", "center", "right"), "fill RGB(r,g,b)" or "text RGB(r,g,b)".
+/// ("left", "center", "right"), "fill RGB(r,g,b)", "text RGB(r,g,b)" or "free text".
 /// Raises std::invalid_argument naming the part it cannot read.
 Style parseStyle(QStringView text, const Style& base = Style());
 

@@ -1,8 +1,12 @@
 #pragma once
 #include "mailer/input/keyed_collection.h"
+#include "platform/error.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The records the readers fill and the reports fetch. Every field is the text of the input
 // file, byte for byte; nothing is parsed or converted.
@@ -38,18 +42,83 @@ struct iDetail {
     std::string Tax;
 };
 
-/// A statement's lines, in file order, without keys.
-class Details : public KeyedCollection<Detail> {
+/// A statement's lines, in file order, without keys. A statement may hold a million lines, so
+/// the lines are kept packed in blocks of 1 MiB (never copied as they grow), each field's bytes
+/// followed by a NUL (no field holds one), and a record is made when it is asked for.
+class Details {
 public:
     Detail& Add(std::string InvDate, std::string Invno, std::string InvDesc, std::string InvAmount,
                 std::string FutDue, std::string CurDue, std::string Due30, std::string Due60,
                 std::string Due90, std::string DueAmount)
     {
-        return append(std::make_shared<Detail>(Detail{
-            std::move(InvDate), std::move(Invno), std::move(InvDesc), std::move(InvAmount),
-            std::move(FutDue), std::move(CurDue), std::move(Due30), std::move(Due60),
-            std::move(Due90), std::move(DueAmount)}));
+        const std::string* fields[] = {&InvDate, &Invno, &InvDesc, &InvAmount, &FutDue,
+                                       &CurDue,  &Due30, &Due60,   &Due90,     &DueAmount};
+        size_t size = 0;
+        for (const std::string* f : fields)
+            size += f->size() + 1;
+        if (blocks_.empty() || blocks_.back().size() + size > blocks_.back().capacity()) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(std::max<size_t>(size, 1 << 20));
+        }
+        std::string& block = blocks_.back();
+        starts_.push_back((static_cast<uint64_t>(blocks_.size() - 1) << 32) | block.size());
+        for (const std::string* f : fields) {
+            block += *f;
+            block += '\0';
+        }
+        return Item(Count());
     }
+
+    /// The record at a position from 1 to Count; it stays as it is until the next call.
+    Detail& Item(int32_t vntIndexKey) const
+    {
+        if (vntIndexKey < 1 || vntIndexKey > Count())
+            throw platform::Error(platform::Error::SubscriptOutOfRange);
+        const uint64_t start = starts_[static_cast<size_t>(vntIndexKey - 1)];
+        const char* p = blocks_[start >> 32].data() + (start & 0xFFFFFFFFu);
+        for (std::string* f : {&current_.InvDate, &current_.Invno, &current_.InvDesc, &current_.InvAmount,
+                               &current_.FutDue, &current_.CurDue, &current_.Due30, &current_.Due60,
+                               &current_.Due90, &current_.DueAmount}) {
+            f->assign(p);
+            p += f->size() + 1;
+        }
+        return current_;
+    }
+
+    int32_t Count() const { return static_cast<int32_t>(starts_.size()); }
+
+    void Remove(int32_t vntIndexKey)
+    {
+        if (vntIndexKey < 1 || vntIndexKey > Count())
+            throw platform::Error(platform::Error::SubscriptOutOfRange);
+        starts_.erase(starts_.begin() + (vntIndexKey - 1));
+    }
+
+    /// Enumerates the records in position order.
+    class Enumerator {
+    public:
+        bool next()
+        {
+            if (pos_ >= owner_->Count())
+                return false;
+            current_ = &owner_->Item(++pos_);
+            return true;
+        }
+        Detail& current() const { return *current_; }
+
+    private:
+        friend class Details;
+        explicit Enumerator(const Details* owner) : owner_(owner) {}
+        const Details* owner_;
+        int32_t pos_ = 0;
+        Detail* current_ = nullptr;
+    };
+    Enumerator NewEnum() const { return Enumerator(this); }
+
+private:
+    std::vector<std::string> blocks_;
+    std::vector<uint64_t> starts_;  // block << 32 | offset
+    mutable Detail current_;
 };
 
 /// An invoice's lines, in file order, without keys.

@@ -1,7 +1,7 @@
 #include "mailer/run/headless_run.h"
 
-#include "mailer/document/pdf_export.h"
 #include "mailer/handoff/store_lock.h"
+#include "mailer/pdf/pdf_export.h"
 #include "mailer/run/run_failure.h"
 #include "mailer/run/share_wait.h"
 #include "mailer/run/startup_settings.h"
@@ -190,9 +190,10 @@ int renderStatement(const QString& statementFile, const QString& pdfPath, input:
     readColours(store, run, err);
     try {
         StatementJob job(run, fs);
-        document::PdfExport exporter;
+        pdf::PdfExport exporter(fs);
         exporter.FileName = pdfPath;
-        exporter.Export(job.render(statementFile), fs);
+        job.render(statementFile, exporter);
+        exporter.finish();
     } catch (...) {
         const RunFailure failure = describeFailure(std::current_exception(), statementFile, true);
         err << failure.text.section(QLatin1Char('\n'), 0, failure.title == QLatin1String("Error") ? 0 : 1)

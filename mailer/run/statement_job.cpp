@@ -2,14 +2,37 @@
 
 #include "mailer/document/invoice_details.h"
 #include "mailer/document/pages.h"
-#include "mailer/document/pdf_export.h"
 #include "mailer/document/statement.h"
+#include "mailer/pdf/pdf_export.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/cp1252.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 
 namespace run {
+namespace {
+
+/// Passes the invoice pages on once the detail file turned out to name an invoice.
+class InvoicePages : public document::PageSink {
+public:
+    InvoicePages(document::PageSink& to, const input::modBrevix& run) : to_(to), run_(run) {}
+    void addPage(document::Page&& page) override
+    {
+        if (run_.HeaderCount >= 1)
+            to_.addPage(std::move(page));
+    }
+    void endRun(int pageCount) override
+    {
+        if (run_.HeaderCount >= 1)
+            to_.endRun(pageCount);
+    }
+
+private:
+    document::PageSink& to_;
+    const input::modBrevix& run_;
+};
+
+}  // namespace
 
 StatementJob::StatementJob(input::modBrevix& run, platform::FileSystem& fs) : run_(run), fs_(fs) {}
 
@@ -17,50 +40,51 @@ StatementJob::~StatementJob() = default;
 
 void StatementJob::Process(const QString& StmtFile)
 {
-    render(StmtFile);
-    file();
+    write(StmtFile, nullptr);
+    archive();
 }
 
-void StatementJob::file()
+void StatementJob::write(const QString& StmtFile, const std::function<void()>& beforeFile)
 {
     pdfPath_.clear();
     archived_ = false;
-    document::PdfExport exporter;
-    exporter.FileName = pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef));
+    pdf::PdfExport exporter(fs_);
     exporter.Option = 0;
-    exporter.Export(*combined_, fs_);
+    // The name holds StmtRef, which reading the statement sets: the file opens at the first page.
+    exporter.NameFile = [&] {
+        if (beforeFile)
+            beforeFile();
+        return pdfPathFor(StmtFile, platform::fromCp1252(run_.StmtRef));
+    };
+    exporter.BetweenPages = betweenPages;
+    render(StmtFile, exporter);
+    exporter.finish();
     pdfPath_ = exporter.FileName;
-
-    archive();
 }
 
 const document::Pages& StatementJob::render(const QString& StmtFile)
 {
-    run_.StmtPath = StmtFile;
-    auto statement = std::make_unique<document::Statement>(run_, fs_);
-    statement->Run();
-
-    run_.HasDetails = false;
     combined_ = std::make_unique<document::Pages>();
+    render(StmtFile, *combined_);
+    return *combined_;
+}
 
+void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
+{
+    run_.StmtPath = StmtFile;
+    document::Statement statement(run_, fs_);
+    statement.Run(sink);
+
+    // The invoice pages follow only when the detail file names at least one invoice; an empty
+    // one adds nothing.
+    run_.HasDetails = false;
     run_.DetPath = detailPathFor(StmtFile);
-    std::unique_ptr<document::InvoiceDetails> details;
     if (fs_.isFile(run_.DetPath)) {
-        details = std::make_unique<document::InvoiceDetails>(run_, fs_);
-        details->Run();
+        document::InvoiceDetails details(run_, fs_);
+        InvoicePages invoices(sink, run_);
+        details.Run(invoices);
         run_.HasDetails = true;
     }
-
-    auto append = [this](const document::Pages& pages) {
-        for (int i = 0; i < pages.Count(); ++i) {
-            combined_->Insert(combined_->Count(), pages.Item(i));
-            combined_->Commit();
-        }
-    };
-    append(statement->pages());
-    if (run_.HasDetails && run_.HeaderCount >= 1)
-        append(details->pages());
-    return *combined_;
 }
 
 void StatementJob::archive()

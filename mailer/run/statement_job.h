@@ -2,12 +2,14 @@
 #include "mailer/input/mod_brevix.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace platform {
 class FileSystem;
 }
 namespace document {
+class PageSink;
 class Pages;
 }
 
@@ -26,13 +28,22 @@ public:
     /// archive copy exists.
     void Process(const QString& StmtFile);
 
-    /// The steps of Process after render: exports the rendered pages as the statement's PDF and
-    /// archives a copy.
-    void file();
+    /// The steps of Process before the archive copy: reads the statement and writes its PDF page
+    /// by page. `beforeFile` runs once the statement is read and before the PDF is created; what
+    /// it raises leaves no file.
+    void write(const QString& StmtFile, const std::function<void()>& beforeFile);
+    /// The last step of Process: copies the PDF to the archive share; never fails visibly.
+    void archive();
 
     /// Steps of Process up to the export: the combined pages of the statement at StmtFile and,
     /// when its detail file exists and names an invoice, the invoice pages after them.
     const document::Pages& render(const QString& StmtFile);
+    /// The same pages handed to `sink` one by one as they are laid out, none held.
+    void render(const QString& StmtFile, document::PageSink& sink);
+
+    /// Called between two pages of every PDF the job writes: the place for a keep-alive that a
+    /// statement of many pages must not starve.
+    std::function<void()> betweenPages;
 
     /// The PDF the last Process wrote.
     const QString& pdfPath() const { return pdfPath_; }
@@ -40,7 +51,6 @@ public:
     bool archived() const { return archived_; }
 
 private:
-    void archive();
 
     input::modBrevix& run_;
     platform::FileSystem& fs_;

@@ -7,6 +7,7 @@
 #include "mailer/run/statement_paths.h"
 #include "platform/cp1252.h"
 #include "platform/line_reader.h"
+#include "platform/service_notifier.h"
 
 #include <QElapsedTimer>
 
@@ -38,6 +39,8 @@ bool blank(const std::string& text)
 StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs, qint64 settleMs)
     : run_(run), fs_(fs), job_(run, fs), settle_(settleMs)
 {
+    // A statement of thousands of pages must not look like a hung run to the service manager.
+    job_.betweenPages = platform::keepAlive;
 }
 
 QString StatementMailer::tempFolder() const
@@ -186,6 +189,16 @@ std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::F
     return results;
 }
 
+namespace {
+
+/// Raised before the PDF file is created: the statement changed since the look, or a statement
+/// of the same account already waits in this batch.
+struct NotNow {
+    bool changed;
+};
+
+}  // namespace
+
 bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<QString>& requests)
 {
     const platform::FolderEntry& entry = p.entry;
@@ -196,27 +209,40 @@ bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<
     const std::optional<platform::FileStamp> detailStamp = fs_.stamp(detailPath);
     if (detailStamp && detailStamp->kind != platform::FileStamp::Regular)
         throw StatementRefused(onDisk(entry), QStringLiteral("its invoice-detail file %1 is not a regular file")
-                                           .arg(detailPath));
+                                                  .arg(detailPath));
+    const bool detailAsLooked = detailSeen_.value(entry.bytes) == detailStamp;
 
-    job_.render(run_.StmtPath);
-    if (!run_.HeaderRead)
-        throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
-    if (blank(run_.AcctNo))
-        throw StatementRefused(onDisk(entry), QStringLiteral("its account number (field 6 of the H record) is empty"));
-    // What was read is what stood still: a file written to (or a detail file dropped) since the
-    // look is taken again once it settles.
-    if (fs_.stamp(run_.StmtPath) != entry.stamp || fs_.stamp(detailPath) != detailStamp
-        || detailSeen_.value(entry.bytes) != detailStamp) {
+    // Checked once the statement is read and before its PDF is created, so a refused statement
+    // writes nothing.
+    auto beforeFile = [&] {
+        if (!run_.HeaderRead)
+            throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
+        if (blank(run_.AcctNo))
+            throw StatementRefused(onDisk(entry),
+                                   QStringLiteral("its account number (field 6 of the H record) is empty"));
+        // What was read is what stood still: a file written to since the look is taken again
+        // once it settles.
+        if (!detailAsLooked || fs_.stamp(run_.StmtPath) != entry.stamp)
+            throw NotNow{true};
+        // One request per account in a batch: the request in the store folder is the
+        // statement's journal until its hand-off.
+        if (!run_.NoEmail && requests.contains(requestPaths(run_).written))
+            throw NotNow{false};
+    };
+    try {
+        job_.write(run_.StmtPath, beforeFile);
+    } catch (const NotNow& notNow) {
+        if (!notNow.changed)
+            return false;
         p.result = requeue(entry, p.result);
         return true;
     }
-    // One request per account name in a batch: the request in the store folder is the statement's
-    // journal until its hand-off.
-    const PendingRequest paths = requestPaths(run_);
-    if (!run_.NoEmail && requests.contains(paths.written))
-        return false;
-
-    job_.file();
+    // The detail file is read after the statement's pages are written.
+    if (fs_.stamp(detailPath) != detailStamp) {
+        p.result = requeue(entry, p.result);
+        return true;
+    }
+    job_.archive();
     p.statement = run_.StmtPath;
     p.detail = run_.HasDetails ? run_.DetPath : QString();
     p.result.account = platform::fromCp1252(run_.AcctNo);
@@ -226,7 +252,7 @@ bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<
     // folder means "not handed off yet" to whoever finishes the statement.
     if (!run_.NoEmail) {
         p.request = writeEmailRequest(fs_, run_, bareName(job_.pdfPath()), attachments);
-        requests << paths.written;
+        requests << p.request->written;
     }
     return true;
 }

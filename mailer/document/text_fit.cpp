@@ -1,0 +1,116 @@
+#include "mailer/document/text_fit.h"
+
+#include "mailer/document/font_table.h"
+#include "platform/cp1252.h"
+
+#include <QRawFont>
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace document {
+namespace {
+
+constexpr double kLeast = 0.7;  // free text narrows no further than this
+constexpr double kSlack = 0.01;
+constexpr double kGap = 0.25;  // of the em: a narrowed text keeps clear of its box's far edge, off its neighbour
+
+double widthOf(const FaceMetrics& m, const std::string& bytes, size_t end)
+{
+    double w = 0;
+    for (size_t i = 0; i < end; ++i)
+        w += m.advance[static_cast<unsigned char>(bytes[i])];
+    return w;
+}
+
+}  // namespace
+
+const FaceMetrics& faceMetrics(const QString& designFamily, double pointSize)
+{
+    // A handful of faces and sizes serve every page: a short list is the quickest lookup.
+    struct Known {
+        QString family;
+        double size;
+        std::unique_ptr<FaceMetrics> metrics;
+    };
+    static std::mutex lock;
+    static std::vector<Known> known;
+    std::lock_guard<std::mutex> hold(lock);
+    for (const Known& k : known)
+        if (k.size == pointSize && k.family == designFamily)
+            return *k.metrics;
+    auto m = std::make_unique<FaceMetrics>();
+    const QRawFont raw = QRawFont::fromFont(designFont(designFamily, pointSize));
+    std::string all(256, ' ');
+    for (int c = 0; c < 256; ++c)
+        all[static_cast<size_t>(c)] = static_cast<char>(c);
+    const QList<quint32> glyphs = raw.glyphIndexesForString(platform::fromCp1252(all));
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+    for (int c = 0; c < 256; ++c)
+        m->advance[c] = c < advances.size() ? advances[c].x() : 0;
+    m->ascent = raw.ascent();
+    m->pixelSize = raw.pixelSize();
+    known.push_back({designFamily, pointSize, std::move(m)});
+    return *known.back().metrics;
+}
+
+FittedText fitText(const PageItem& item)
+{
+    return fitText(item, platform::toCp1252(item.text));
+}
+
+FittedText fitText(const PageItem& item, std::string bytes)
+{
+    const FaceMetrics& m = faceMetrics(item.style.family, item.style.size);
+    const double room = item.rect.width();
+    FittedText out;
+    double width = widthOf(m, bytes, bytes.size());
+    if (width > room + kSlack && item.fit == PageItem::Fit::Designed) {
+        // A designed text prints as it always has: up to the last whole character that fits.
+        size_t end = 0;
+        for (double w = 0; end < bytes.size(); ++end) {
+            w += m.advance[static_cast<unsigned char>(bytes[end])];
+            if (w > room + kSlack)
+                break;
+        }
+        bytes.resize(end);
+        width = widthOf(m, bytes, end);
+    } else if (width > room + kSlack && width > 0) {
+        if (item.fit == PageItem::Fit::Words && width * kLeast > room + kSlack) {
+            // The longest run of whole words that fits at the least width; trailing spaces go.
+            size_t cut = 0;
+            size_t firstWord = std::string::npos;
+            for (size_t i = 0; i <= bytes.size(); ++i) {
+                if (i < bytes.size() && bytes[i] != ' ')
+                    continue;
+                size_t end = i;
+                while (end > 0 && bytes[end - 1] == ' ')
+                    --end;
+                if (end == 0)
+                    continue;
+                if (firstWord == std::string::npos)
+                    firstWord = end;
+                if (widthOf(m, bytes, end) * kLeast <= room + kSlack)
+                    cut = end;
+                else
+                    break;
+            }
+            bytes.resize(cut > 0 ? cut : std::min(firstWord, bytes.size()));
+            width = widthOf(m, bytes, bytes.size());
+        }
+        if (width > room + kSlack)
+            out.scale = std::max(room - std::min(kGap * m.pixelSize, room / 5), 1.0) / width;
+    }
+    const double shown = width * out.scale;
+    out.x = item.rect.left();
+    if (item.style.align == Align::Right)
+        out.x = item.rect.left() + room - shown;
+    else if (item.style.align == Align::Center)
+        out.x = item.rect.left() + (room - shown) / 2;
+    out.baseline = item.rect.top() + m.ascent;
+    out.bytes = std::move(bytes);
+    return out;
+}
+
+}  // namespace document

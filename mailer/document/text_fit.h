@@ -1,0 +1,39 @@
+#pragma once
+#include "mailer/document/page.h"
+
+#include <string>
+
+namespace document {
+
+/// What a face measures at one design size, in twips: the advance of each Windows-1252 code
+/// and the distance from a box's top to the baseline. The same numbers place text on the
+/// page image and in the PDF, so both show the same.
+struct FaceMetrics {
+    double advance[256];
+    double ascent;
+    double pixelSize;  ///< the em in twips
+};
+
+/// The metrics of a design family and point size; measured once per process.
+const FaceMetrics& faceMetrics(const QString& designFamily, double pointSize);
+
+/// A text placed in its box: the bytes that print, from `x` on the baseline, narrowed to
+/// `scale` of their width.
+struct FittedText {
+    std::string bytes;  ///< Windows-1252
+    double x = 0;
+    double baseline = 0;
+    double scale = 1;
+};
+
+/// Places a text item's text in its box as its fit allows: a designed text up to the last whole
+/// character that fits, as it always printed; a value
+/// whole, narrowed as far as its box needs; free text narrowed to at most 70% and, beyond
+/// that, cut after the last whole word that fits (a first word that does not fit even then is
+/// narrowed further rather than cut).
+FittedText fitText(const PageItem& item);
+
+/// The same for Windows-1252 bytes given apart from the item's own text.
+FittedText fitText(const PageItem& item, std::string bytes);
+
+}  // namespace document

@@ -1,0 +1,52 @@
+#pragma once
+#include "mailer/document/pages.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace platform {
+class FileSystem;
+class FileWriter;
+}
+
+namespace pdf {
+
+class Writer;
+
+/// Writes pages as a PDF file through the file system, page by page as a report lays them out,
+/// so a statement of any length is written in bounded memory. The file appears whole at
+/// finish(), or not at all when anything fails before.
+class PdfExport : public document::PageSink {
+public:
+    QString FileName;  ///< Windows path text of the target PDF
+    int Option = 0;    ///< 0 keeps all pages in the one named file
+    /// Names the file when FileName is empty at the first page, for a name that only the
+    /// report's own reading makes known.
+    std::function<QString()> NameFile;
+    /// Called after every page: the place for work that must happen while a long document is
+    /// written.
+    std::function<void()> BetweenPages;
+
+    explicit PdfExport(platform::FileSystem& fs);
+    ~PdfExport() override;
+
+    void addPage(document::Page&& page) override;
+    void endRun(int pageCount) override;
+    /// Ends the document and makes the file appear; raises platform::Error on failure.
+    void finish();
+
+    /// Writes a whole page list to FileName.
+    void Export(const document::Pages& pages);
+
+private:
+    class FileOutput;
+    void open();
+
+    platform::FileSystem& fs_;
+    std::unique_ptr<FileOutput> out_;
+    std::unique_ptr<Writer> writer_;
+};
+
+}  // namespace pdf
