@@ -24,6 +24,10 @@ for i in $(seq 100001 $((100000 + count))); do
     > "$store/statements/temp/$i.txt"
 done
 cp "$store/statements/temp/"*.txt "$scratch/anchor-in/"
+# The files lie ready before the run: the settle time (SETTLE_MS, default 0 here) is a wait of
+# its own at the start of a run, not a cost per statement.
+mkdir -p "$scratch/config/Torvik"
+printf '[eStatements]\nSettings\\SettleMs=%s\n' "${SETTLE_MS:-0}" > "$scratch/config/Torvik/Brevix.ini"
 sync
 
 export TORVIK_UNC_ROOT="$scratch/unc" TORVIK_HOME="$scratch/install" XDG_CONFIG_HOME="$scratch/config"

@@ -83,8 +83,9 @@ void syncFolder(const QByteArray& hostPath, const QString& path, LocalFileSystem
 /// A hidden temporary beside `target`, flushed and renamed over `target` at commit.
 class TempFile : public FileWriter {
 public:
-    TempFile(QByteArray target, QString path, LocalFileSystem::PendingSync* pending)
-        : target_(std::move(target)), path_(std::move(path)), pending_(pending)
+    TempFile(QByteArray target, QString path, LocalFileSystem::PendingSync* pending, const PathMapper& mapper)
+        : target_(std::move(target)), path_(std::move(path)), pending_(pending), mapper_(mapper),
+          folderBefore_(mapper.folderStamp(target_))
     {
         const QByteArray folder = folderOf(target_);
         const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1);
@@ -117,6 +118,7 @@ public:
         if (::rename(temp_.constData(), target_.constData()) != 0)
             throw Error::fromErrno(errno, path_);
         committed_ = true;
+        mapper_.noteCreated(target_, folderBefore_);
         syncFolder(target_, path_, pending_);
     }
 
@@ -124,6 +126,8 @@ private:
     QByteArray target_;
     QString path_;
     LocalFileSystem::PendingSync* pending_;
+    const PathMapper& mapper_;
+    qint64 folderBefore_;
     QByteArray temp_;
     Fd out_;
     bool committed_ = false;
@@ -132,9 +136,9 @@ private:
 /// Writes bytes to a hidden temporary beside `target`, flushes it (or leaves that to the batch),
 /// and renames it over `target`.
 void writeReplacing(const QByteArray& target, const std::string& bytes, const QString& path,
-                    LocalFileSystem::PendingSync* pending)
+                    LocalFileSystem::PendingSync* pending, const PathMapper& mapper)
 {
-    TempFile file(target, path, pending);
+    TempFile file(target, path, pending, mapper);
     file.write(bytes.data(), bytes.size());
     file.commit();
 }
@@ -176,7 +180,7 @@ std::unique_ptr<FileWriter> FileSystem::startFile(const QString& path)
 
 std::unique_ptr<FileWriter> LocalFileSystem::startFile(const QString& path)
 {
-    return std::make_unique<TempFile>(host(path), path, pending_.get());
+    return std::make_unique<TempFile>(host(path), path, pending_.get(), mapper_);
 }
 
 void FileSystem::writeLines(const QString& path, const std::vector<std::string>& lines)
@@ -344,7 +348,7 @@ std::string LocalFileSystem::readFile(const QString& path)
 
 void LocalFileSystem::writeFile(const QString& path, const std::string& bytes)
 {
-    writeReplacing(host(path), bytes, path, pending_.get());
+    writeReplacing(host(path), bytes, path, pending_.get(), mapper_);
 }
 
 void LocalFileSystem::remove(const QString& path)
@@ -356,13 +360,14 @@ void LocalFileSystem::remove(const QString& path)
 
 void LocalFileSystem::copyReplacing(const QString& from, const QString& to)
 {
-    writeReplacing(host(to), readFile(from), to, pending_.get());
+    writeReplacing(host(to), readFile(from), to, pending_.get(), mapper_);
 }
 
 void LocalFileSystem::rename(const QString& from, const QString& to)
 {
     const QByteArray source = host(from);
     const QByteArray target = host(to);
+    const qint64 before = mapper_.folderStamp(target);
     if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
         int err = errno;
         if (err == EINVAL || err == ENOSYS) {
@@ -386,6 +391,7 @@ void LocalFileSystem::rename(const QString& from, const QString& to)
             throw openError(err, target, to);
         }
     }
+    mapper_.noteCreated(target, before);
     syncFolder(target, to, pending_.get());
 }
 
@@ -427,7 +433,9 @@ void LocalFileSystem::moveReplacing(const QString& from, const QString& to)
 {
     const QByteArray source = host(from);
     const QByteArray target = host(to);
+    const qint64 before = mapper_.folderStamp(target);
     if (::rename(source.constData(), target.constData()) == 0) {
+        mapper_.noteCreated(target, before);
         syncFolder(target, to, pending_.get());
         return;
     }

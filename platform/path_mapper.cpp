@@ -5,8 +5,13 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <QHash>
+
+#include <algorithm>
 #include <dirent.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace platform {
@@ -21,26 +26,62 @@ bool entryExists(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
-/// The name of an entry of `folder` equal to `name` but for letter case, or `name` itself.
-QString matchCase(const QString& folder, const QString& name)
+// Longer than the tick of any file system clock.
+constexpr qint64 kRacyNs = 50'000'000;
+
+qint64 nowNs()
 {
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return name;
-    QString found = name;
-    while (dirent* e = ::readdir(dir)) {
-        const QString candidate = QFile::decodeName(e->d_name);
-        if (candidate.compare(name, Qt::CaseInsensitive) == 0) {
-            found = candidate;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+qint64 stampOf(const QByteArray& folder)
+{
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0)
+        return -1;
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+}  // namespace
+
+struct PathMapper::FolderIndexes {
+    struct Index {
+        qint64 stamp = -1;
+        /// The folder changed so shortly before it was read that a name added in the same tick of
+        /// the file system's clock would leave its time unchanged: read it again next time.
+        bool racy = true;
+        QHash<QString, QString> names;  // case-folded -> as on disk
+    };
+    std::mutex mutex;
+    QHash<QByteArray, Index> folders;
+
+    /// The name of an entry of `folder` equal to `name` but for letter case, or `name` itself.
+    QString matchCase(const QString& folder, const QString& name)
+    {
+        const QByteArray key = QFile::encodeName(folder);
+        const qint64 stamp = stampOf(key);
+        std::lock_guard<std::mutex> lock(mutex);
+        Index& index = folders[key];
+        if (stamp < 0 || index.stamp != stamp || index.racy) {
+            index = Index{stamp, nowNs() - stamp < kRacyNs, {}};
+            if (DIR* dir = ::opendir(key.constData())) {
+                while (dirent* e = ::readdir(dir)) {
+                    const QString candidate = QFile::decodeName(e->d_name);
+                    index.names.insert(candidate.toCaseFolded(), candidate);
+                }
+                ::closedir(dir);
+            }
+        }
+        return index.names.value(name.toCaseFolded(), name);
+    }
+};
+
+namespace {
+
 /// Appends the components below a root, resolving letter case while the path exists.
-std::optional<QString> appendComponents(QString host, const QStringList& parts)
+std::optional<QString> appendComponents(QString host, const QStringList& parts, PathMapper::FolderIndexes& indexes)
 {
     bool resolving = entryExists(host);
     for (const QString& part : parts) {
@@ -48,7 +89,7 @@ std::optional<QString> appendComponents(QString host, const QStringList& parts)
             return std::nullopt;
         QString name = part;
         if (resolving && !entryExists(host + QLatin1Char('/') + name)) {
-            name = matchCase(host, name);
+            name = indexes.matchCase(host, name);
             resolving = entryExists(host + QLatin1Char('/') + name);
         }
         host += QLatin1Char('/') + name;
@@ -81,6 +122,33 @@ QString envOr(const char* name, const QString& fallback)
 
 }  // namespace
 
+PathMapper::PathMapper(PathRoots roots) : roots_(std::move(roots)), indexes_(std::make_shared<FolderIndexes>()) {}
+
+qint64 PathMapper::folderStamp(const QByteArray& hostPath) const
+{
+    return stampOf(hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf('/'), 1)));
+}
+
+void PathMapper::noteCreated(const QByteArray& hostPath, qint64 before) const
+{
+    const QByteArray folder = hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf('/'), 1));
+    std::lock_guard<std::mutex> lock(indexes_->mutex);
+    auto it = indexes_->folders.find(folder);
+    const QString name = QFile::decodeName(hostPath.mid(hostPath.lastIndexOf('/') + 1));
+    // Only an index that was current when the creation began learns the new name; any other
+    // change of the folder meanwhile makes the next lookup read it again. Hidden names (claims,
+    // temporaries) are left to a new reading: they change folders that others write to.
+    if (it == indexes_->folders.end() || it->stamp != before || before < 0 || name.startsWith(QLatin1Char('.')))
+        return;
+    if (!it->names.contains(name.toCaseFolded()))
+        it->names.insert(name.toCaseFolded(), name);
+    // A name another program adds within the same clock tick as this one goes unseen until the
+    // folder changes again; in the folders this program fills (out, in, archive) that costs at
+    // most a second file whose name differs in letter case.
+    it->stamp = stampOf(folder);
+    it->racy = false;
+}
+
 PathRoots PathRoots::fromEnvironment()
 {
     PathRoots roots;
@@ -102,13 +170,13 @@ std::optional<QString> PathMapper::toHost(const QString& windowsPath) const
         const QStringList raw = windowsPath.mid(2).split(QLatin1Char('\\'));
         if (raw.size() < 2 || raw[0].isEmpty() || raw[1].isEmpty())
             return std::nullopt;
-        host = appendComponents(roots_.uncRoot, components(windowsPath.mid(2)));
+        host = appendComponents(roots_.uncRoot, components(windowsPath.mid(2)), *indexes_);
     } else if (windowsPath.compare(kWorkingBitmap, Qt::CaseInsensitive) == 0) {
         return roots_.cacheDir + QStringLiteral("/huevane/logopic.bmp");
     } else if (windowsPath.startsWith(kInstallPrefix, Qt::CaseInsensitive)
                && (windowsPath.size() == kInstallPrefix.size()
                    || windowsPath.at(kInstallPrefix.size()) == QLatin1Char('\\'))) {
-        host = appendComponents(roots_.installDir, components(windowsPath.mid(kInstallPrefix.size())));
+        host = appendComponents(roots_.installDir, components(windowsPath.mid(kInstallPrefix.size())), *indexes_);
     } else {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace platform {
@@ -20,7 +22,7 @@ struct PathRoots {
 /// name exists; names that exist in no spelling stay as written, so new files are created as named.
 class PathMapper {
 public:
-    explicit PathMapper(PathRoots roots) : roots_(std::move(roots)) {}
+    explicit PathMapper(PathRoots roots);
 
     /// The host path, or nothing when the text names no place this machine maps: a UNC path
     /// without server or share, a "." or ".." component, a drive other than the install folder
@@ -29,8 +31,20 @@ public:
 
     const PathRoots& roots() const { return roots_; }
 
+    /// How the folder of `hostPath` stands now (its modification time), for noteCreated.
+    qint64 folderStamp(const QByteArray& hostPath) const;
+    /// This program created `hostPath`; its folder stood at `before` when the creation began.
+    /// Keeps the folder's name index current without reading the folder again, so creating many
+    /// files in a big folder costs no more than in a small one.
+    void noteCreated(const QByteArray& hostPath, qint64 before) const;
+
+    struct FolderIndexes;
+
 private:
     PathRoots roots_;
+    /// Case-folded names per folder, read again whenever the folder changed otherwise; shared by
+    /// the copies of a mapper.
+    std::shared_ptr<FolderIndexes> indexes_;
 };
 
 /// A path as a message names it: the Windows text, then the host path it maps to,

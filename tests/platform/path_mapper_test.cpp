@@ -1,6 +1,9 @@
 #include "platform/path_mapper.h"
 #include "tests/support/temp_tree.h"
 
+#include <QFile>
+#include <chrono>
+#include <thread>
 #include <gtest/gtest.h>
 
 using platform::PathMapper;
@@ -58,6 +61,20 @@ TEST_F(PathMapperTest, ResolvesEachComponentInAnyLetterCase)
     tree.write("unc/Host/parlow/email7/statements/temp/12345.TXT");
     EXPECT_EQ(host("\\\\HOST\\PARLOW\\Email7\\STATEMENTS\\Temp\\12345.txt"),
               tree.at("unc/Host/parlow/email7/statements/temp/12345.TXT"));
+
+    // Names another program drops are found however soon after a reading or this program's own
+    // files they come.
+    const QString temp = "unc/Host/parlow/email7/statements/temp/";
+    tree.write(temp + "OTHER.TXT");
+    EXPECT_EQ(host("\\\\host\\parlow\\email7\\statements\\temp\\other.txt"), tree.at(temp + "OTHER.TXT"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    const QByteArray own = QFile::encodeName(tree.at(temp + "own.pdf"));
+    const qint64 before = mapper.folderStamp(own);
+    tree.write(temp + "own.pdf");
+    mapper.noteCreated(own, before);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    tree.write(temp + "THIRD.TXT");
+    EXPECT_EQ(host("\\\\host\\parlow\\email7\\statements\\temp\\third.txt"), tree.at(temp + "THIRD.TXT"));
 }
 
 TEST_F(PathMapperTest, PrefersTheExactNameAndCreatesNewNamesAsWritten)
