@@ -21,6 +21,9 @@ for i in $(seq 100001 $((100000 + count))); do
     > "$store/statements/temp/$i.txt"
 done
 
+# The statements lie ready before the run: no settle wait (SETTLE_MS sets one).
+mkdir -p "$scratch/config/Torvik"
+printf '[eStatements]\nSettings\\SettleMs=%s\n' "${SETTLE_MS:-0}" > "$scratch/config/Torvik/Brevix.ini"
 export TORVIK_UNC_ROOT="$scratch/unc" TORVIK_HOME="$scratch/install" XDG_CONFIG_HOME="$scratch/config"
 start=$(date +%s.%N)
 "${BREVIX:-$build/mailer/brevix}" --once --server host --store 7 > "$scratch/done.txt" &

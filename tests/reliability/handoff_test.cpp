@@ -5,14 +5,13 @@
 #include "platform/error.h"
 #include "settings/settings_store.h"
 #include "tests/reliability/run_rig.h"
+#include "tests/support/pdf_text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
 
 #include <gtest/gtest.h>
-#include <poppler-document.h>
-#include <poppler-page.h>
 
 #include <csignal>
 #include <fcntl.h>
@@ -38,21 +37,7 @@ void takeRequests(RunRig& rig, QMap<QString, int>& sent)
 
 int pages(const std::string& pdf)
 {
-    std::unique_ptr<poppler::document> doc(
-        poppler::document::load_from_raw_data(pdf.data(), static_cast<int>(pdf.size())));
-    return doc ? doc->pages() : 0;
-}
-
-std::string pdfText(const std::string& pdf)
-{
-    std::unique_ptr<poppler::document> doc(
-        poppler::document::load_from_raw_data(pdf.data(), static_cast<int>(pdf.size())));
-    std::string text;
-    for (int i = 0; doc && i < doc->pages(); ++i) {
-        const auto utf8 = std::unique_ptr<poppler::page>(doc->create_page(i))->text().to_utf8();
-        text.append(utf8.begin(), utf8.end());
-    }
-    return text;
+    return testing_support::PdfText(pdf).pages;
 }
 
 /// Statement 1 with invoice details, 2 not to be mailed, 3 plain.
@@ -172,7 +157,7 @@ TEST(Handoff, AStatementStillBeingWrittenIsMailedOnlyWholeAndOnce)
     for (const auto& w : writers) {
         SCOPED_TRACE(w.account);
         EXPECT_EQ(out.count(QString(w.account) + ".txt\taccount"), 1) << out.toStdString();
-        const std::string text = pdfText(rig.share.readStore(QString("statements/out/%1.0105.PDF").arg(w.account)));
+        const std::string text = testing_support::PdfText(rig.share.readStore(QString("statements/out/%1.0105.PDF").arg(w.account))).text;
         EXPECT_NE(text.find("12345.67"), std::string::npos);
         EXPECT_NE(text.find("Nuts"), std::string::npos);
         EXPECT_TRUE(rig.share.inStore(QString("in/STMT_%1.TXT").arg(w.account)));

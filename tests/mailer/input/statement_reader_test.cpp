@@ -93,13 +93,8 @@ TEST(StatementReader, ShortRecordsStopTheReadingAndNameTheAccount)
         {"short record before H names no one", "D\t1", at, 0},
         {"a short record stores nothing of itself", "*\tCompany\t2\t3\t4\t5\t6\nD\t1", at, 0},
         {"nothing read after the short record", "D\t1\n" + kD, at, 0},
-        {"H whose account leaves its folder", "H\t1\t2\t3\t4\t5\t../12\t7", at + "../12", 0},
-        {"H whose account is ..", "H\t1\t2\t3\t4\t5\t ..\t7", at + "..", 0},
-        {"H whose account holds a backslash", "H\t1\t2\t3\t4\t5\ta\\b\t7", at + "a\\b", 0},
         {"H whose account holds a control", "H\t1\t2\t3\t4\t5\ta\x01" "b\t7", at + "a\x01" "b", 0},
-        {"E whose reference leaves its folder", kH + "\nE\tx\t..\\..\\x\t\t\t\t", at + "1234567 ", 0},
         {"E whose reference holds a colon", kH + "\nE\tx\tC:\t\t\t\t", at + "1234567 ", 0},
-        {"E whose reference holds an attachment separator", kH + "\nE\tx\t0105|y.pdf\t\t\t\t", at + "1234567 ", 0},
         {"a line holding a NUL byte", kH + "\n" + kD + "\nD\t1\t2\t3\t4\t5\t6\t7\t8\t9\t1" + std::string(1, '\0'), at + "1234567 ", 1},
     };
     for (const Case& c : cases) {

@@ -3,39 +3,19 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "settings/settings_store.h"
+#include "tests/support/pdf_text.h"
 #include "tests/support/statement_share.h"
 
 #include <gtest/gtest.h>
-#include <poppler-document.h>
-#include <poppler-page.h>
 
 #include <memory>
 #include <sstream>
 
+using testing_support::PdfText;
 using testing_support::StatementShare;
 using testing_support::statementText;
 
 namespace {
-
-struct PdfText {
-    int pages = 0;
-    std::string text;
-};
-
-PdfText readPdf(const std::string& bytes)
-{
-    PdfText out;
-    std::unique_ptr<poppler::document> doc(poppler::document::load_from_raw_data(bytes.data(), static_cast<int>(bytes.size())));
-    if (!doc)
-        return out;
-    out.pages = doc->pages();
-    for (int i = 0; i < out.pages; ++i) {
-        std::unique_ptr<poppler::page> page(doc->create_page(i));
-        const auto utf8 = page->text().to_utf8();
-        out.text += std::string(utf8.begin(), utf8.end()) + "\f";
-    }
-    return out;
-}
 
 class StatementMailerTest : public ::testing::Test {
 protected:
@@ -64,66 +44,43 @@ protected:
     std::ostringstream out, err;
 };
 
-TEST_F(StatementMailerTest, FilesAndMailsAStatementThenDeletesItsInput)
+// One run over statements of every kind: mailed, named in any case, not to be mailed, with invoice
+// details and with a detail file that names no invoice.
+TEST_F(StatementMailerTest, FilesEveryKindOfStatementThenDeletesItsInput)
 {
     share.drop("12345.txt", statementText("12345"));
-    ASSERT_EQ(once(), 0) << err.str();
-
-    EXPECT_FALSE(share.inStore("statements/temp/12345.txt"));
-    const std::string pdf = share.readStore("statements/out/12345.0105.PDF");
-    EXPECT_EQ(share.read("unc/host/tarnlnk/TVK7/STATEMENTS/0105/12345.0105.PDF"), pdf);
-    const PdfText text = readPdf(pdf);
-    EXPECT_EQ(text.pages, 1);
-    EXPECT_NE(text.text.find("Acme Corp"), std::string::npos);
-    EXPECT_EQ(share.readStore("in/STMT_12345.TXT"),
-              "[EMAIL]\r\nMAILTO=ap@acme.example\r\nFROM=ar@torvik.example\r\n"
-              "SUBJECT=TORVIK HARDWARE STATEMENT 0105\r\nATTACH=statements\\out\\12345.0105.PDF\r\n");
-    EXPECT_EQ(out.str(), "12345.txt\taccount 12345\t\\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF\tmailed\n");
-}
-
-TEST_F(StatementMailerTest, NamesThePdfAfterTheFileWhateverTheCaseOfItsExtension)
-{
-    share.drop("111.txt", statementText("111"));
     share.drop("222.TXT", statementText("222"));
     share.drop("333.Txt", statementText("333"));
-    ASSERT_EQ(once(), 0) << err.str();
-    for (const char* account : {"111", "222", "333"}) {
-        const QString pdf = QString("%1.0105.PDF").arg(account);
-        EXPECT_TRUE(share.inStore("statements/out/" + pdf)) << account;
-        EXPECT_NE(share.readStore(QString("in/STMT_%1.TXT").arg(account)).find("ATTACH=statements\\out\\" + pdf.toStdString()),
-                  std::string::npos)
-            << account;
-    }
-    EXPECT_TRUE(fs.list("\\\\host\\parlow\\email7\\statements\\temp", "*").isEmpty());
-}
-
-TEST_F(StatementMailerTest, AStatementNotToBeMailedKeepsOnlyItsArchiveCopy)
-{
-    share.drop("12345.txt", statementText("12345", {}, "A"));
-    ASSERT_EQ(once(), 0) << err.str();
-    EXPECT_FALSE(share.inStore("statements/out/12345.0105.PDF"));
-    EXPECT_TRUE(share.exists("unc/host/tarnlnk/TVK7/STATEMENTS/0105/12345.0105.PDF"));
-    EXPECT_FALSE(share.inStore("in/STMT_12345.TXT"));
-    EXPECT_FALSE(share.inStore("statements/temp/12345.txt"));
-    EXPECT_NE(out.str().find("not mailed"), std::string::npos);
-}
-
-TEST_F(StatementMailerTest, InvoiceDetailsFollowTheStatementOnlyWhenTheyNameAnInvoice)
-{
-    const std::string header = "H\t1\tShip One\tShip Two\t\t\t90.00\t\t0.00\t\t7.20\t\t97.20\t\r\n";
-    const std::string line = "D\tINV-778\t06/01/26\tPO-9\t1\tHinge\t2\t45.00\t\t90.00\t\tY\r\n";
+    share.drop("4.txt", statementText("4", {}, "A"));
     share.drop("1.txt", statementText("1"));
-    share.dropDetails("1det.txt", header + line);
+    share.dropDetails("1det.txt", "H\t1\tShip One\t\t\t\t90.00\t\t0.00\t\t7.20\t\t97.20\t\r\n"
+                                  "D\tINV-778\t06/01/26\tPO-9\t1\tHinge\t2\t45.00\t\t90.00\t\tY\r\n");
     share.drop("2.txt", statementText("2"));
     share.dropDetails("2det.txt", "X\tnot an invoice\r\n");
     ASSERT_EQ(once(), 0) << err.str();
 
-    const PdfText with = readPdf(share.readStore("statements/out/1.0105.PDF"));
+    const std::string pdf = share.readStore("statements/out/12345.0105.PDF");
+    EXPECT_EQ(share.read("unc/host/tarnlnk/TVK7/STATEMENTS/0105/12345.0105.PDF"), pdf);
+    EXPECT_EQ(PdfText(pdf).pages, 1);
+    EXPECT_NE(PdfText(pdf).text.find("Acme Corp"), std::string::npos);
+    EXPECT_EQ(share.readStore("in/STMT_12345.TXT"),
+              "[EMAIL]\r\nMAILTO=ap@acme.example\r\nFROM=ar@torvik.example\r\n"
+              "SUBJECT=TORVIK HARDWARE STATEMENT 0105\r\nATTACH=statements\\out\\12345.0105.PDF\r\n");
+    EXPECT_NE(out.str().find("12345.txt\taccount 12345\t\\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF\tmailed\n"),
+              std::string::npos);
+    for (const char* account : {"222", "333"})
+        EXPECT_NE(share.readStore(QString("in/STMT_%1.TXT").arg(account)).find(std::string("ATTACH=statements\\out\\") + account + ".0105.PDF"),
+                  std::string::npos)
+            << account;
+    // Not to be mailed: only the archive copy stays.
+    EXPECT_FALSE(share.inStore("statements/out/4.0105.PDF") || share.inStore("in/STMT_4.TXT"));
+    EXPECT_TRUE(share.exists("unc/host/tarnlnk/TVK7/STATEMENTS/0105/4.0105.PDF"));
+    const PdfText with(share.readStore("statements/out/1.0105.PDF"));
     EXPECT_EQ(with.pages, 2);
     EXPECT_NE(with.text.find("INV-778"), std::string::npos);
-    EXPECT_EQ(readPdf(share.readStore("statements/out/2.0105.PDF")).pages, 1);
-    EXPECT_FALSE(share.inStore("statements/tempdet/1det.txt"));
-    EXPECT_FALSE(share.inStore("statements/tempdet/2det.txt"));
+    EXPECT_EQ(PdfText(share.readStore("statements/out/2.0105.PDF")).pages, 1);
+    for (const char* folder : {"\\\\host\\parlow\\email7\\statements\\temp", "\\\\host\\parlow\\email7\\statements\\tempdet"})
+        EXPECT_TRUE(fs.list(folder, "*").isEmpty()) << folder;
 }
 
 TEST_F(StatementMailerTest, AFailureNamesTheStatementAndLeavesItInPlace)
@@ -161,7 +118,7 @@ TEST_F(StatementMailerTest, RenderWritesOnePdfAndTouchesNothingElse)
     std::ostringstream error;
     const QString statement = share.at(share.store("statements/temp/12345.txt"));
     ASSERT_EQ(run::renderStatement(statement, share.at("preview.pdf"), run, fs, store, error), 0) << error.str();
-    EXPECT_EQ(readPdf(share.read("preview.pdf")).pages, 2);
+    EXPECT_EQ(PdfText(share.read("preview.pdf")).pages, 2);
     EXPECT_TRUE(share.inStore("statements/temp/12345.txt"));
     EXPECT_TRUE(share.inStore("statements/tempdet/12345det.txt"));
     EXPECT_TRUE(fs.list("\\\\host\\parlow\\email7\\statements\\out", "*").isEmpty());
