@@ -1,6 +1,6 @@
 // Each whole statement reaches the mail sender exactly once: not while it is still being written,
-// not again after a crash at any point, not twice when two runs watch one store, and never when
-// it cannot be claimed.
+// and not twice when two runs watch one store. (A crash at any point and a statement that cannot
+// be claimed: run_faults_test.cpp.)
 #include "mailer/handoff/store_lock.h"
 #include "platform/error.h"
 #include "settings/settings_store.h"
@@ -25,84 +25,9 @@ namespace {
 
 const std::string kDetails = "H\t1\tShip\t\t\t\t1.00\t\t\t\t\t\t1.00\t\r\nD\tINV-1\t\t\t1\tX\t1\t1\t\t1\t\t\r\n";
 
-/// A mail sender: takes every request out of the in folder; counts what it took by name.
-void takeRequests(RunRig& rig, QMap<QString, int>& sent)
-{
-    QDir in(rig.storeFolder("in"));
-    for (const QString& name : in.entryList(QDir::Files)) {
-        ++sent[name];
-        in.remove(name);
-    }
-}
-
 int pages(const std::string& pdf)
 {
     return testing_support::PdfText(pdf).pages;
-}
-
-/// Statement 1 with invoice details, 2 not to be mailed, 3 plain.
-void dropThree(RunRig& rig)
-{
-    rig.drop(3, {2});
-    rig.share.dropDetails("1det.txt", kDetails);
-}
-
-struct Crash {};
-
-TEST(Handoff, ACrashAtAnyCallIsFinishedByTheNextRunAndMailsEachStatementOnce)
-{
-    RunRig clean;
-    dropThree(clean);
-    ASSERT_EQ(clean.once(), 0) << clean.err.str();
-    for (int at = 1; at <= clean.fs.calls; ++at) {
-        SCOPED_TRACE("crash before call " + std::to_string(at));
-        RunRig rig;
-        dropThree(rig);
-        rig.inject = [&](Op, const QString&) {
-            if (rig.fs.calls >= at)
-                throw Crash{};
-        };
-        try {
-            rig.once();
-        } catch (const Crash&) {
-        }
-        // The watch expects a request in the in folder, which the mail sender empties from here on.
-        EXPECT_EQ(rig.violations, "");
-        QMap<QString, int> sent;
-        takeRequests(rig, sent);
-        rig.inject = nullptr;
-        ASSERT_EQ(rig.once(), 0) << rig.err.str();
-        takeRequests(rig, sent);
-
-        EXPECT_EQ(sent, (QMap<QString, int>{{"STMT_1.TXT", 1}, {"STMT_3.TXT", 1}}));
-        EXPECT_EQ(rig.waiting(), 0);
-        EXPECT_TRUE(QDir(rig.storeFolder("statements/tempdet")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-        EXPECT_EQ(pages(rig.share.readStore("statements/out/1.0105.PDF")), 2);
-        EXPECT_EQ(pages(rig.share.read("unc/host/tarnlnk/TVK7/STATEMENTS/0105/1.0105.PDF")), 2);
-        EXPECT_TRUE(rig.share.exists("unc/host/tarnlnk/TVK7/STATEMENTS/0105/2.0105.PDF"));
-        EXPECT_FALSE(rig.share.inStore("STMT_1.TXT") || rig.share.inStore("STMT_3.TXT"));
-    }
-}
-
-TEST(Handoff, AStatementThatCannotBeClaimedIsNeverMailed)
-{
-    for (const char* folder : {"\\statements\\temp\\", "\\statements\\tempdet\\"}) {
-        SCOPED_TRACE(folder);
-        RunRig rig;
-        rig.drop(1);
-        rig.share.dropDetails("1det.txt", kDetails);
-        rig.inject = [&](Op op, const QString& path) {
-            if (op == Op::Move && path.contains(folder))
-                throw platform::Error(platform::Error::PermissionDenied, path);
-        };
-        for (int run = 0; run < 5; ++run) {
-            EXPECT_EQ(rig.once(), 1);
-            EXPECT_NE(rig.err.str().find("The statement cannot be claimed"), std::string::npos) << rig.err.str();
-        }
-        EXPECT_TRUE(QDir(rig.storeFolder("in")).isEmpty());
-        EXPECT_FALSE(rig.share.inStore("STMT_1.TXT"));
-        EXPECT_TRUE(rig.share.inStore("statements/temp/1.txt") && rig.share.inStore("statements/tempdet/1det.txt"));
-    }
 }
 
 /// Writes a statement in pieces while a run watches: each cut is a point at which the file
@@ -178,7 +103,7 @@ TEST(Handoff, TwoWatchingRunsOnOneStoreMailEachStatementOnce)
     QMap<QString, int> sent;
     bool killed = false;
     for (int waited = 0; waited < 1200; ++waited) {
-        takeRequests(rig, sent);
+        rig.takeRequests(sent);
         if (sent.size() == count && rig.waiting() == 0)
             break;
         if (!killed && sent.size() > 20) {
@@ -196,7 +121,7 @@ TEST(Handoff, TwoWatchingRunsOnOneStoreMailEachStatementOnce)
         ::kill(static_cast<pid_t>(run->processId()), SIGTERM);
         run->waitForFinished(10000);
     }
-    takeRequests(rig, sent);
+    rig.takeRequests(sent);
     EXPECT_TRUE(killed);
     EXPECT_EQ(sent.size(), count);
     for (auto it = sent.cbegin(); it != sent.cend(); ++it)

@@ -86,6 +86,15 @@ std::unique_ptr<QProcess> RunRig::start(const QStringList& arguments) const
     return process;
 }
 
+void RunRig::takeRequests(QMap<QString, int>& sent) const
+{
+    QDir in(storeFolder("in"));
+    for (const QString& name : in.entryList(QDir::Files)) {
+        ++sent[name];
+        in.remove(name);
+    }
+}
+
 bool RunRig::wholePdf(const QString& relative) const
 {
     const std::string bytes = share.read(relative);

@@ -4,6 +4,7 @@
 #include "tests/reliability/fault_file_system.h"
 #include "tests/support/statement_share.h"
 
+#include <QMap>
 #include <QProcess>
 #include <QSet>
 #include <QStringList>
@@ -32,6 +33,9 @@ public:
 
     /// Starts the real program on the share with `arguments` after "--server host --store 7".
     std::unique_ptr<QProcess> start(const QStringList& arguments) const;
+
+    /// A mail sender: takes every request out of the in folder, counting what it took by name.
+    void takeRequests(QMap<QString, int>& sent) const;
 
     /// What breaks the rule above now, one line each; empty when nothing.
     std::string problems() const;
