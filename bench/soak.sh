@@ -12,14 +12,7 @@ trap 'rm -rf "$scratch"' EXIT
 store="$scratch/unc/host/parlow/email7"
 mkdir -p "$store/statements/temp" "$store/statements/tempdet" "$store/statements/out" "$store/in" \
   "$scratch/unc/host/tarnlnk/TVK7/STATEMENTS/0105" "$scratch/config" "$scratch/install"
-lines=""
-for i in $(seq 1 25); do
-  lines+="D\t06/01/26\t$((1000 + i))\tBolts and washers\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n"
-done
-for i in $(seq 100001 $((100000 + count))); do
-  printf "*\tTORVIK HARDWARE\t12 Mill Rd\tSpringfield OR\t\tThank you\t\t\r\nH\tAcme Corp\t1 Main St\tEugene OR 97401\t\t06/30/26\t$i\t150.00\r\nE\tap@acme.example\t0105\tar@torvik.example\t\t\t\r\n${lines}F\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t10.00\r\n" \
-    > "$store/statements/temp/$i.txt"
-done
+bash "$(dirname "$0")/drop_statements.sh" "$store/statements/temp" "$count"
 
 # The statements lie ready before the run: no settle wait (SETTLE_MS sets one).
 mkdir -p "$scratch/config/Torvik"

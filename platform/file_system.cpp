@@ -237,59 +237,53 @@ QString LocalFileSystem::firstMatch(const QString& folder, const QString& patter
     return scan(folder, pattern, true).value(0);
 }
 
-QStringList LocalFileSystem::scan(const QString& folder, const QString& pattern, bool firstOnly) const
+namespace {
+
+/// Calls `take(folderFd, bytes, name)` for each entry of the host folder whose name matches the
+/// pattern in any letter case, visible or hidden ones only; stops when `take` returns false.
+template <typename Take>
+void walk(const std::optional<QString>& folder, const QString& pattern, bool hidden, Take take)
 {
-    QStringList names;
-    const std::optional<QString> mapped = mapper_.toHost(folder);
-    if (!mapped)
-        return names;
-    DIR* dir = ::opendir(QFile::encodeName(*mapped).constData());
+    DIR* dir = folder ? ::opendir(QFile::encodeName(*folder).constData()) : nullptr;
     if (!dir)
-        return names;
+        return;
     const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
                                    QRegularExpression::CaseInsensitiveOption);
     while (dirent* e = ::readdir(dir)) {
-        if (e->d_name[0] == '.')
+        const QByteArray bytes(e->d_name);
+        if (bytes == "." || bytes == ".." || bytes.startsWith('.') != hidden)
             continue;
-        const QString name = QFile::decodeName(e->d_name);
-        if (!match.match(name).hasMatch())
-            continue;
-        struct stat st;
-        if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
-            continue;
-        names << name;
-        if (firstOnly)
+        const QString name = QFile::decodeName(bytes);
+        if (match.match(name).hasMatch() && !take(::dirfd(dir), bytes, name))
             break;
     }
     ::closedir(dir);
+}
+
+}  // namespace
+
+QStringList LocalFileSystem::scan(const QString& folder, const QString& pattern, bool firstOnly) const
+{
+    QStringList names;
+    walk(mapper_.toHost(folder), pattern, false, [&](int dir, const QByteArray& bytes, const QString& name) {
+        struct stat st;
+        if (::fstatat(dir, bytes.constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
+            return true;
+        names << name;
+        return !firstOnly;
+    });
     return names;
 }
 
 std::vector<FolderEntry> LocalFileSystem::entries(const QString& folder, const QString& pattern, bool hidden)
 {
     std::vector<FolderEntry> found;
-    const std::optional<QString> mapped = mapper_.toHost(folder);
-    if (!mapped)
-        return found;
-    DIR* dir = ::opendir(QFile::encodeName(*mapped).constData());
-    if (!dir)
-        return found;
-    const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
-                                   QRegularExpression::CaseInsensitiveOption);
-    while (dirent* e = ::readdir(dir)) {
-        const QByteArray bytes(e->d_name);
-        if (bytes == "." || bytes == ".." || (bytes.startsWith('.') != hidden))
-            continue;
-        FolderEntry entry{QFile::decodeName(bytes), bytes, {}};
-        if (!match.match(entry.name).hasMatch())
-            continue;
+    walk(mapper_.toHost(folder), pattern, hidden, [&](int dir, const QByteArray& bytes, const QString& name) {
         struct stat st;
-        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;  // gone since the folder was read
-        entry.stamp = stampOf(st);
-        found.push_back(std::move(entry));
-    }
-    ::closedir(dir);
+        if (::fstatat(dir, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)  // else gone since
+            found.push_back(FolderEntry{name, bytes, stampOf(st)});
+        return true;
+    });
     return found;
 }
 
