@@ -13,6 +13,7 @@ store="$scratch/unc/host/parlow/email7"
 mkdir -p "$store/statements/temp" "$store/statements/tempdet" "$store/statements/out" "$store/in" \
   "$scratch/unc/host/tarnlnk/TVK7/STATEMENTS/0105" "$scratch/config" "$scratch/install"
 bash "$(dirname "$0")/drop_statements.sh" "$store/statements/temp" "$count"
+sync  # the first flush of the run must not write out the statements just dropped
 
 # The statements lie ready before the run: no settle wait (SETTLE_MS sets one).
 mkdir -p "$scratch/config/Torvik"

@@ -360,7 +360,11 @@ void LocalFileSystem::copyReplacing(const QString& from, const QString& to)
 void LocalFileSystem::rename(const QString& from, const QString& to)
 {
     const QByteArray source = host(from);
-    const QByteArray target = host(to);
+    // A new name in the same folder is the source's folder and that name: no need to look the
+    // folder through for other spellings of a name this program makes up (a claim).
+    const qsizetype cut = to.lastIndexOf(QLatin1Char('\\'));
+    const bool sameFolder = cut >= 0 && from.lastIndexOf(QLatin1Char('\\')) == cut && from.left(cut) == to.left(cut);
+    const QByteArray target = sameFolder ? folderOf(source) + '/' + QFile::encodeName(to.mid(cut + 1)) : host(to);
     const qint64 before = mapper_.folderStamp(target);
     if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
         int err = errno;
