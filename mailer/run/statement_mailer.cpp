@@ -111,15 +111,8 @@ MailedStatement StatementMailer::requeue(const platform::FolderEntry& entry, Mai
 
 MailedStatement StatementMailer::mail(const platform::FolderEntry& entry, const QStringList& attachments)
 {
-    std::vector<MailedStatement> done = mail(std::vector<platform::FolderEntry>{entry}, attachments, false);
-    if (done.empty()) {
-        // Left for the next look; a batch of one always takes its statement.
-        MailedStatement result;
-        result.file = entry.name;
-        result.changed = true;
-        return result;
-    }
-    return done.front();
+    // A batch of one holds no second statement of an account, so it always takes its statement.
+    return mail(std::vector<platform::FolderEntry>{entry}, attachments, false).front();
 }
 
 /// Puts the flushes of a batch off and ends the batch on every way out.
