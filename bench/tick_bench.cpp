@@ -3,6 +3,7 @@
 // time in milliseconds (0 takes files at once and skips the check for open writers).
 #include "bench/bench_support.h"
 #include "mailer/run/statement_mailer.h"
+#include "mailer/run/statement_paths.h"
 #include "platform/file_system.h"
 #include "tests/support/statement_share.h"
 
@@ -32,7 +33,9 @@ void TickOverStatements(benchmark::State& state)
         input::modBrevix run;
         run.ServerName = "host";
         run.StoreNumber = "7";
-        run::StatementMailer mailer(run, fs, settleMs);
+        handoff::StoreSession session(fs, run::storeLockPath("host", "7"), "tick_bench");
+        session.take();
+        run::StatementMailer mailer(run, fs, session, settleMs);
         before = bench::residentKiB();
         state.ResumeTiming();
 

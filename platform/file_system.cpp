@@ -296,6 +296,36 @@ std::optional<FileStamp> LocalFileSystem::stamp(const QString& path)
     return stampOf(st);
 }
 
+QByteArray LocalFileSystem::nameOnDisk(const QString& path)
+{
+    const std::optional<QString> mapped = mapper_.toHost(path);
+    struct stat target;
+    if (!mapped || ::lstat(QFile::encodeName(*mapped).constData(), &target) != 0)
+        return {};
+    const QByteArray hostPath = QFile::encodeName(*mapped);
+    const QByteArray asked = QFile::encodeName(path.section(QLatin1Char('\\'), -1));
+    const QByteArray found = hostPath.mid(hostPath.lastIndexOf('/') + 1);
+    if (found != asked)
+        return found;  // found in another letter case
+    // The exact name answered, but a file system that ignores case answers for any spelling:
+    // the listing says how the name lies on disk. Read only when the file exists, which for a
+    // new document is rare.
+    QByteArray other;
+    if (DIR* dir = ::opendir(folderOf(hostPath).constData())) {
+        const QString folded = QFile::decodeName(asked).toCaseFolded();
+        while (dirent* e = ::readdir(dir)) {
+            if (asked == e->d_name) {
+                other.clear();
+                break;
+            }
+            if (other.isEmpty() && QFile::decodeName(e->d_name).toCaseFolded() == folded)
+                other = e->d_name;
+        }
+        ::closedir(dir);
+    }
+    return other.isEmpty() ? asked : other;
+}
+
 bool LocalFileSystem::openForWriting(const QString& path)
 {
     // A read lease cannot be had while anyone holds the file open for writing. Where leases are

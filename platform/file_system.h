@@ -69,6 +69,13 @@ public:
     virtual std::vector<FolderEntry> entries(const QString& folder, const QString& pattern, bool hidden) = 0;
     /// How the entry at the path stands now, without following a link; nothing when there is none.
     virtual std::optional<FileStamp> stamp(const QString& path) = 0;
+    /// The name, as its bytes lie on disk, of the entry that a file created at the path would
+    /// replace: the path's own name, or one that differs from it only in letter case where the
+    /// path is found in any case or the file system ignores case. Empty when there is none.
+    virtual QByteArray nameOnDisk(const QString& path)
+    {
+        return exists(path) ? path.section(QLatin1Char('\\'), -1).toUtf8() : QByteArray();
+    }
     /// True when another process is known to hold the file open for writing. Only some file
     /// systems can tell; where they cannot, false.
     virtual bool openForWriting(const QString&) { return false; }
@@ -116,6 +123,7 @@ public:
     QString firstMatch(const QString& folder, const QString& pattern) override;
     std::vector<FolderEntry> entries(const QString& folder, const QString& pattern, bool hidden) override;
     std::optional<FileStamp> stamp(const QString& path) override;
+    QByteArray nameOnDisk(const QString& path) override;
     bool openForWriting(const QString& path) override;
     std::string readFile(const QString& path) override;
     void writeFile(const QString& path, const std::string& bytes) override;

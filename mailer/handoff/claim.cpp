@@ -1,5 +1,6 @@
 #include "mailer/handoff/claim.h"
 
+#include "mailer/handoff/store_session.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 
@@ -8,44 +9,61 @@ namespace {
 
 const QString kSuffix = QStringLiteral(".claimed");
 
+void renameBack(platform::FileSystem& fs, const QString& path, const QString& runId)
+{
+    try {
+        fs.rename(claimedPath(path, runId), path);
+    } catch (const platform::Error&) {
+        // A newer file took the name; recovery removes the claimed one once this run has ended.
+    }
+}
+
 }  // namespace
 
-QString claimedPath(const QString& path)
+QString claimedPath(const QString& path, const QString& runId)
 {
     const qsizetype cut = path.lastIndexOf(QLatin1Char('\\'));
-    return path.left(cut + 1) + QLatin1Char('.') + path.mid(cut + 1) + kSuffix;
+    const QString run = runId.isEmpty() ? QString() : QLatin1Char('.') + runId;
+    return path.left(cut + 1) + QLatin1Char('.') + path.mid(cut + 1) + run + kSuffix;
 }
 
-QString unclaimedName(const QString& claimed)
+ClaimName parseClaim(const QString& hidden)
 {
-    if (!claimed.startsWith(QLatin1Char('.')) || !claimed.endsWith(kSuffix) || claimed.size() <= 1 + kSuffix.size())
+    if (!hidden.startsWith(QLatin1Char('.')) || !hidden.endsWith(kSuffix) || hidden.size() <= 1 + kSuffix.size())
         return {};
-    return claimed.mid(1, claimed.size() - 1 - kSuffix.size());
+    QString name = hidden.mid(1, hidden.size() - 1 - kSuffix.size());
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString run = dot > 0 ? name.mid(dot + 1) : QString();
+    if (!isRunId(run))
+        return {name, {}};
+    return {name.left(dot), run};
 }
 
-void claim(platform::FileSystem& fs, const QString& statement, const QString& detail)
+void claim(platform::FileSystem& fs, const QString& statement, const QString& detail, const QString& runId)
 {
     if (!detail.isEmpty())
-        fs.rename(detail, claimedPath(detail));
+        fs.rename(detail, claimedPath(detail, runId));
     try {
-        fs.rename(statement, claimedPath(statement));
+        fs.rename(statement, claimedPath(statement, runId));
     } catch (const platform::Error&) {
-        if (!detail.isEmpty()) {
-            try {
-                fs.rename(claimedPath(detail), detail);
-            } catch (const platform::Error&) {
-                // The next run's recovery gives the detail file its name back.
-            }
-        }
+        if (!detail.isEmpty())
+            renameBack(fs, detail, runId);
         throw;
     }
 }
 
-void dropClaim(platform::FileSystem& fs, const QString& statement, const QString& detail)
+void unclaim(platform::FileSystem& fs, const QString& statement, const QString& detail, const QString& runId)
+{
+    renameBack(fs, statement, runId);
+    if (!detail.isEmpty())
+        renameBack(fs, detail, runId);
+}
+
+void dropClaim(platform::FileSystem& fs, const QString& statement, const QString& detail, const QString& runId)
 {
     if (!detail.isEmpty())
-        fs.remove(claimedPath(detail));
-    fs.remove(claimedPath(statement));
+        fs.remove(claimedPath(detail, runId));
+    fs.remove(claimedPath(statement, runId));
 }
 
 }  // namespace handoff

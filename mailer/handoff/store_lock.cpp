@@ -3,9 +3,7 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 
-#include <QDateTime>
 #include <QFile>
-#include <QSysInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -15,31 +13,20 @@
 namespace handoff {
 namespace {
 
-// The locked byte lies far beyond the holder's line: a server that enforces byte-range locks
+// The locked byte lies far beyond the holder's lines: a server that enforces byte-range locks
 // (SMB) still lets the others read who holds the store.
 constexpr off_t kLockedByte = off_t(1) << 30;
 
-struct flock lockRequest(short type)
+QString readAll(int fd)
 {
-    struct flock request {};
-    request.l_type = type;
-    request.l_whence = SEEK_SET;
-    request.l_start = kLockedByte;
-    request.l_len = 1;
-    return request;
-}
-
-QString readHolder(int fd)
-{
-    char text[512];
+    char text[1024];
     const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
-    const QString holder = n > 0 ? QString::fromUtf8(text, n).trimmed() : QString();
-    return holder.isEmpty() ? QStringLiteral("another run") : holder;
+    return n > 0 ? QString::fromUtf8(text, n) : QString();
 }
 
 }  // namespace
 
-bool StoreLock::tryTake(platform::FileSystem& fs, const QString& lockPath, const QString& holder)
+bool StoreLock::tryTake(platform::FileSystem& fs, const QString& lockPath)
 {
     release();
     const QByteArray host = QFile::encodeName(fs.hostPath(lockPath));
@@ -51,32 +38,54 @@ bool StoreLock::tryTake(platform::FileSystem& fs, const QString& lockPath, const
     ::fchmod(fd, 0666);
     // Open file description locks belong to this descriptor, not to the process: another
     // descriptor of this process on the same file cannot take them over unnoticed.
-    struct flock request = lockRequest(F_WRLCK);
+    struct flock request {};
+    request.l_type = F_WRLCK;
+    request.l_whence = SEEK_SET;
+    request.l_start = kLockedByte;
+    request.l_len = 1;
     if (::fcntl(fd, F_OFD_SETLK, &request) != 0) {
         const int err = errno;
-        holder_ = readHolder(fd);
+        lastText_ = readAll(fd);
         ::close(fd);
         if (err == EAGAIN || err == EACCES)
             return false;
         throw platform::Error::fromErrno(err, lockPath);
     }
     fd_ = fd;
-    holder_ = holder + QStringLiteral(", process %1 on %2, since %3")
-                           .arg(::getpid())
-                           .arg(QSysInfo::machineHostName(),
-                                QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
-    const QByteArray line = holder_.toUtf8() + '\n';
-    if (::ftruncate(fd_, 0) != 0 || ::pwrite(fd_, line.constData(), size_t(line.size()), 0) != line.size()) {
-        // The lock holds without the holder's line; the others then say "another run".
-    }
+    hostPath_ = host;
+    lastText_ = readAll(fd);
     return true;
+}
+
+QString StoreLock::text()
+{
+    if (fd_ >= 0)
+        lastText_ = readAll(fd_);
+    return lastText_;
+}
+
+bool StoreLock::write(const QByteArray& text)
+{
+    if (fd_ < 0)
+        return false;
+    // Written over the old text, then cut: a reader never sees an empty file.
+    return ::pwrite(fd_, text.constData(), size_t(text.size()), 0) == text.size() && ::ftruncate(fd_, text.size()) == 0;
+}
+
+bool StoreLock::lost() const
+{
+    if (fd_ < 0)
+        return true;
+    struct stat mine, now;
+    if (::fstat(fd_, &mine) != 0 || mine.st_nlink == 0)
+        return true;
+    return ::stat(hostPath_.constData(), &now) != 0 || now.st_ino != mine.st_ino || now.st_dev != mine.st_dev;
 }
 
 void StoreLock::release()
 {
     if (fd_ < 0)
         return;
-    ::ftruncate(fd_, 0);
     ::close(fd_);
     fd_ = -1;
 }

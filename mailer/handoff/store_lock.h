@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 namespace platform {
@@ -7,9 +8,9 @@ class FileSystem;
 
 namespace handoff {
 
-/// One run per store at a time: an advisory lock on a file in the store folder, held by an open
-/// file description, so it dies with its process (no stale lock after a kill) and reaches the
-/// other machines that share the folder over SMB. The file holds a line naming the holder.
+/// One run per store at a time where the file server carries locks: an advisory lock on a file in
+/// the store folder, held by an open file description, so it dies with its process (no stale lock
+/// after a kill). The file holds a few lines naming the holder and its heartbeat.
 class StoreLock {
 public:
     StoreLock() = default;
@@ -17,18 +18,24 @@ public:
     StoreLock& operator=(const StoreLock&) = delete;
     ~StoreLock() { release(); }
 
-    /// Takes the lock of `lockPath` (Windows path text) for `holder` ("brevix --watch"). Returns
-    /// false and sets holder() to what the file says of the current holder when another run
-    /// has it. Raises platform::Error when the file cannot be created or opened.
-    bool tryTake(platform::FileSystem& fs, const QString& lockPath, const QString& holder);
+    /// Takes the lock of `lockPath` (Windows path text). Returns false when another descriptor
+    /// holds it; text() then holds what the file says. Raises platform::Error when the file cannot
+    /// be created or opened.
+    bool tryTake(platform::FileSystem& fs, const QString& lockPath);
     bool held() const { return fd_ >= 0; }
-    /// The holder that the lock file names: this run's after tryTake succeeded.
-    const QString& holder() const { return holder_; }
+    /// What the lock file holds now (after a failed tryTake: what it held then).
+    QString text();
+    /// Replaces what the lock file holds; false when it cannot be written.
+    bool write(const QByteArray& text);
+    /// True when the file this lock holds is no longer the one at its path: deleted, or replaced.
+    bool lost() const;
+    /// Lets the lock go; the text stays for whoever reads it (StoreSession clears its own).
     void release();
 
 private:
     int fd_ = -1;
-    QString holder_;
+    QByteArray hostPath_;
+    QString lastText_;
 };
 
 }  // namespace handoff

@@ -29,17 +29,19 @@ std::vector<std::string> emailRequestLines(const input::modBrevix& run, const QS
     return lines;
 }
 
-PendingRequest requestPaths(const input::modBrevix& run)
+PendingRequest requestPaths(const input::modBrevix& run, const QString& runId)
 {
-    const QString name = QStringLiteral("STMT_") + platform::fromCp1252(run.AcctNo) + QStringLiteral(".TXT");
-    return {storeFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + name,
-            inFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + name};
+    const QString account = QStringLiteral("STMT_") + platform::fromCp1252(run.AcctNo);
+    const QString written = runId.isEmpty() ? account + QStringLiteral(".TXT")
+                                            : QLatin1Char('.') + account + QLatin1Char('.') + runId + QStringLiteral(".TXT");
+    return {storeFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + written,
+            inFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + account + QStringLiteral(".TXT")};
 }
 
 PendingRequest writeEmailRequest(platform::FileSystem& fs, const input::modBrevix& run, const QString& pdfName,
-                                 const QStringList& attachments)
+                                 const QStringList& attachments, const QString& runId)
 {
-    const PendingRequest request = requestPaths(run);
+    const PendingRequest request = requestPaths(run, runId);
     fs.writeLines(request.written, emailRequestLines(run, pdfName, attachments));
     return request;
 }

@@ -40,8 +40,7 @@ frmEmailStatements::frmEmailStatements(input::modBrevix& run, platform::FileSyst
       fs_(fs),
       store_(store),
       prompt_(prompt),
-      openAttachPicker_(std::move(openAttachPicker)),
-      mailer_(run, fs)
+      openAttachPicker_(std::move(openAttachPicker))
 {
     buildControls();
 }
@@ -163,7 +162,7 @@ void frmEmailStatements::btnProcess_Click()
                             .arg(e.description(), e.file()),
                         kProgramTitle);
     }
-    mailer_.setSettleMs(readSettleMs(store_));
+    openStore(readSettleMs(store_));
     Label1->setVisible(true);
     Timer1->setInterval(1000);
     Timer1->start();
@@ -210,18 +209,18 @@ void frmEmailStatements::Timer1_Timer()
         return;
     ticking_ = true;
     if (takeStore()) {
-        for (std::vector<platform::FolderEntry> ready = mailer_.look(); !ready.empty() && !ended_;
-             ready = mailer_.look()) {
+        for (std::vector<platform::FolderEntry> ready = mailer_->look(); !ready.empty() && !ended_;
+             ready = mailer_->look()) {
             for (const platform::FolderEntry& entry : ready) {
                 if (ended_)
                     break;
                 txtAccount->setText(entry.name);
                 txtAccount->repaint();
                 try {
-                    mailer_.mail(entry, attachments());
+                    mailer_->mail(entry, attachments());
                 } catch (...) {
                     const RunFailure failure = describeFailure(std::current_exception(), run_.StmtPath,
-                                                               mailer_.statementWaiting());
+                                                               mailer_->statementPlace());
                     prompt_.message(failure.text, failure.title);
                     endProgram(1);
                     break;
@@ -236,25 +235,42 @@ void frmEmailStatements::Timer1_Timer()
     ticking_ = false;
 }
 
+void frmEmailStatements::openStore(qint64 settleMs)
+{
+    mailer_.reset();
+    session_ = std::make_unique<handoff::StoreSession>(fs_, storeLockPath(run_.ServerName, run_.StoreNumber),
+                                                       QStringLiteral("the Brevix window"));
+    mailer_ = std::make_unique<StatementMailer>(run_, fs_, *session_, settleMs);
+}
+
 bool frmEmailStatements::takeStore()
 {
-    if (lock_.held())
+    if (!session_)
+        openStore(0);
+    if (session_->held() && session_->stillHeld())
         return true;
     try {
-        if (!lock_.tryTake(fs_, storeLockPath(run_.ServerName, run_.StoreNumber), QStringLiteral("the Brevix window"))) {
+        const handoff::StoreSession::Take take = session_->take();
+        if (take != handoff::StoreSession::Take::Taken) {
             if (!toldBusy_) {
                 toldBusy_ = true;
-                prompt_.message(QStringLiteral("Store %1 of %2 is being processed by %3.\nThis window waits and takes "
-                                               "the store's statements once that run ends.")
-                                    .arg(run_.StoreNumber, run_.ServerName, lock_.holder()),
+                const QString who =
+                    take == handoff::StoreSession::Take::Busy
+                        ? QStringLiteral("Store %1 of %2 is being processed by %3.")
+                              .arg(run_.StoreNumber, run_.ServerName, session_->busyHolder())
+                        : QStringLiteral("The lock on %1 is not carried to the file server by this mount (mounted "
+                                         "with nobrl, or through FUSE?), and %2 works on the store.")
+                              .arg(session_->lockPath(), session_->busyHolder());
+                prompt_.message(who + QStringLiteral("\nThis window waits and takes the store's statements once "
+                                                     "that run ends."),
                                 kProgramTitle);
             }
             return false;
         }
-        mailer_.recover();
+        mailer_->recover();
         return true;
     } catch (...) {
-        const RunFailure failure = describeFailure(std::current_exception(), run_.StmtPath, true);
+        const RunFailure failure = describeFailure(std::current_exception(), run_.StmtPath, mailer_->statementPlace());
         prompt_.message(failure.text, failure.title);
         endProgram(1);
         return false;

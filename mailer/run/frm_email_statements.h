@@ -1,10 +1,11 @@
 #pragma once
-#include "mailer/handoff/store_lock.h"
+#include "mailer/handoff/store_session.h"
 #include "mailer/input/mod_brevix.h"
 #include "mailer/run/statement_mailer.h"
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -68,6 +69,8 @@ private:
     /// Holds the store's lock, taking it (and finishing what an ended run left) when free. Says
     /// once that another run holds it.
     bool takeStore();
+    /// The session and mailer of the store the run names.
+    void openStore(qint64 settleMs);
     void endProgram(int code);
     QStringList attachments() const;
 
@@ -76,8 +79,9 @@ private:
     settings::SettingsStore& store_;
     platform::OperatorPrompt& prompt_;
     std::function<void()> openAttachPicker_;
-    StatementMailer mailer_;
-    handoff::StoreLock lock_;
+    /// The store being processed, from Process on.
+    std::unique_ptr<handoff::StoreSession> session_;
+    std::unique_ptr<StatementMailer> mailer_;
     bool toldBusy_ = false;
     QString file1Folder_;
     bool ticking_ = false;

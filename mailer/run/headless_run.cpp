@@ -1,6 +1,6 @@
 #include "mailer/run/headless_run.h"
 
-#include "mailer/handoff/store_lock.h"
+#include "mailer/handoff/store_session.h"
 #include "mailer/pdf/pdf_export.h"
 #include "mailer/run/run_failure.h"
 #include "mailer/run/share_wait.h"
@@ -54,8 +54,10 @@ QString setAsideText(std::exception_ptr error)
 void printDone(std::ostream& out, const MailedStatement& done)
 {
     out << done.file << "\taccount " << done.account << "\t" << done.pdfPath << "\t"
-        << (done.mailed ? "mailed" : "not mailed") << (done.archived || done.recovered ? "" : "\tno archive copy")
-        << (done.recovered ? "\trecovered" : "") << std::endl;
+        << (done.mailed ? "mailed" : "not mailed") << (done.archived ? "" : "\tno archive copy")
+        << (done.handedOffBefore ? "\trecovered: an earlier run had handed it off"
+                                 : done.recovered ? "\trecovered" : "")
+        << std::endl;
 }
 
 bool sleepUnlessStopped(int ms, const std::atomic<bool>& stop)
@@ -98,45 +100,82 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
     // Ready once the store is reached, also while another run holds it: the journal says why
     // nothing is mailed meanwhile.
     service.watching(temp);
-    handoff::StoreLock lock;
     const QString lockPath = storeLockPath(run.ServerName, run.StoreNumber);
-    const QString holder = options.watch ? QStringLiteral("brevix --watch") : QStringLiteral("brevix --once");
-    try {
-        for (bool told = false; !lock.tryTake(fs, lockPath, holder);) {
-            const QString busy = QStringLiteral("Store %1 of %2 is being processed by %3")
-                                     .arg(run.StoreNumber, run.ServerName, lock.holder());
-            if (!options.watch) {
-                err << busy << "; this run leaves it alone.\n";
-                return 0;
-            }
-            if (!told)
-                err << busy << "; waiting for it to finish." << std::endl;
-            told = true;
-            service.idle();
-            if (!sleepUnlessStopped(1000, stop))
-                return 0;
-        }
-    } catch (const platform::Error& e) {
-        err << platform::error << "Error " << e.number() << ": " << e.description() << " on " << platform::withHostPath(e.file())
-            << "\nThe store cannot be locked against a second run, so nothing was processed." << std::endl;
-        return 1;
-    }
-
-    StatementMailer mailer(run, fs, readSettleMs(store));
+    handoff::StoreSession session(fs, lockPath,
+                                  options.watch ? QStringLiteral("brevix --watch") : QStringLiteral("brevix --once"));
+    StatementMailer mailer(run, fs, session, readSettleMs(store));
     const QStringList attachments;
     bool setAside = false;
     // A run once tells by its status that something needs a person; a watch reports it and goes on.
     const auto status = [&] { return setAside && !options.watch ? 1 : 0; };
-    try {
-        for (const MailedStatement& done : mailer.recover())
-            printDone(out, done);
-    } catch (...) {
-        err << platform::error << describeFailure(std::current_exception(), run.StmtPath, true).text << std::endl;
-        return 1;
-    }
+
+    // Takes the store and finishes what ended runs left: 1 when it cannot be taken, 0 when this
+    // run is to end without taking it, -1 when it holds the store.
+    const auto holdStore = [&]() -> int {
+        try {
+            for (QString told;;) {
+                const handoff::StoreSession::Take take = session.take();
+                if (take == handoff::StoreSession::Take::Taken)
+                    break;
+                const bool busy = take == handoff::StoreSession::Take::Busy;
+                const QString why =
+                    busy ? QStringLiteral("Store %1 of %2 is being processed by %3")
+                               .arg(run.StoreNumber, run.ServerName, session.busyHolder())
+                         : QStringLiteral("The lock on %1 is not carried to the file server by this mount (mounted "
+                                          "with nobrl, or through FUSE?); this run leaves the store alone")
+                               .arg(lockPath);
+                if (!options.watch) {
+                    err << why << (busy ? "; this run leaves it alone.\n" : ".\n");
+                    return 0;
+                }
+                if (told != why)
+                    err << platform::warning << why
+                        << (busy ? "; waiting for it to finish." : " and tries again every second.") << std::endl;
+                told = why;
+                service.idle();
+                if (!sleepUnlessStopped(1000, stop))
+                    return 0;
+            }
+        } catch (const platform::Error& e) {
+            err << platform::error << "Error " << e.number() << ": " << e.description() << " on "
+                << platform::withHostPath(e.file())
+                << "\nThe store cannot be locked against a second run, so nothing was processed." << std::endl;
+            return 1;
+        }
+        try {
+            for (const MailedStatement& done : mailer.recover())
+                printDone(out, done);
+        } catch (...) {
+            err << platform::error
+                << describeFailure(std::current_exception(), run.StmtPath, mailer.statementPlace()).text << std::endl;
+            return 1;
+        }
+        return -1;
+    };
+    if (const int ended = holdStore(); ended >= 0)
+        return ended;
+
     // Statements are handed off in batches whose files are made durable together.
     constexpr size_t kBatch = 100;
     for (;;) {
+        if (!session.stillHeld()) {
+            // A lock file gone with its share is the share's outage, not another run's doing.
+            const bool reachable = fs.isFolder(temp);
+            if (reachable)
+                err << platform::warning << "The lock file " << platform::withHostPath(lockPath)
+                    << " was deleted or replaced, or names another run, while this run held the store; this run "
+                       "stops taking statements until it holds the store again."
+                    << std::endl;
+            if (!options.watch) {
+                if (!reachable)
+                    err << platform::error << "Cannot Connect to: " << platform::withHostPath(temp) << std::endl;
+                return 1;
+            }
+            if (!reachable && !waitForFolder(fs, temp, service, stop, err))
+                return status();
+            if (const int ended = holdStore(); ended >= 0)
+                return ended;
+        }
         const std::vector<platform::FolderEntry> ready = mailer.look();
         bool tookAny = false;
         for (size_t first = 0; first < ready.size() && !stop;) {
@@ -147,7 +186,7 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
                 done = mailer.mail(batch, attachments, true);
             } catch (...) {
                 const RunFailure failure = describeFailure(std::current_exception(), run.StmtPath,
-                                                           mailer.statementWaiting());
+                                                           mailer.statementPlace());
                 err << platform::error << failure.text << std::endl;
                 return 1;
             }
@@ -170,10 +209,17 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
             return status();
         if (tookAny)
             continue;
-        if (!options.watch && !mailer.settling())
-            return status();
+        if (!options.watch && !mailer.settling()) {
+            if (mailer.leftBehind().isEmpty())
+                return status();
+            // Not an empty store: say what stays and why.
+            err << platform::warning << mailer.leftBehind().size() << " statement(s) left in the temp folder: "
+                << mailer.leftBehind().join(QStringLiteral("; ")) << "." << std::endl;
+            return 1;
+        }
         // A run once waits for files still settling rather than leaving them behind.
         service.idle();
+        session.beat();
         if (!sleepUnlessStopped(options.watch ? 1000 : 100, stop))
             return status();
         if (options.watch) {
@@ -195,7 +241,7 @@ int renderStatement(const QString& statementFile, const QString& pdfPath, input:
         job.render(statementFile, exporter);
         exporter.finish();
     } catch (...) {
-        const RunFailure failure = describeFailure(std::current_exception(), statementFile, true);
+        const RunFailure failure = describeFailure(std::current_exception(), statementFile, StatementPlace::InTemp);
         err << failure.text.section(QLatin1Char('\n'), 0, failure.title == QLatin1String("Error") ? 0 : 1)
             << std::endl;
         return 1;

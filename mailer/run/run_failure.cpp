@@ -9,7 +9,7 @@
 
 namespace run {
 
-RunFailure describeFailure(std::exception_ptr error, const QString& statementPath, bool statementKept)
+RunFailure describeFailure(std::exception_ptr error, const QString& statementPath, StatementPlace place)
 {
     int number = 51;
     QString description = QStringLiteral("Internal error");
@@ -48,9 +48,19 @@ RunFailure describeFailure(std::exception_ptr error, const QString& statementPat
     if (claimFailed)
         text += QStringLiteral("\nThe statement cannot be claimed: Brevix must be able to rename and delete the files "
                                "of the temp and tempdet folders. Nothing was mailed.");
-    text += statementKept ? QStringLiteral("\nThe statement file is still in the temp folder and will be "
-                                           "processed again when Brevix is started after the cause is mended.")
-                          : QStringLiteral("\nThe statement file is no longer in the temp folder.");
+    switch (place) {
+    case StatementPlace::InTemp:
+        text += QStringLiteral("\nThe statement file is still in the temp folder and will be processed again when "
+                               "Brevix is started after the cause is mended.");
+        break;
+    case StatementPlace::Claimed:
+        text += QStringLiteral("\nThe statement is claimed (a hidden .claimed file in the temp folder): Brevix "
+                               "finishes it, without mailing it twice, when it is started after the cause is mended.");
+        break;
+    case StatementPlace::Gone:
+        text += QStringLiteral("\nThe statement file is no longer in the temp folder.");
+        break;
+    }
     return {kProgramTitle, text};
 }
 

@@ -44,9 +44,10 @@ void StatementJob::Process(const QString& StmtFile)
     archive();
 }
 
-void StatementJob::write(const QString& StmtFile, const std::function<void()>& beforeFile)
+void StatementJob::write(const QString& StmtFile, const std::function<void()>& beforeFile, const QString& runId)
 {
     pdfPath_.clear();
+    stagedPath_.clear();
     archived_ = false;
     pdf::PdfExport exporter(fs_);
     exporter.Option = 0;
@@ -54,12 +55,29 @@ void StatementJob::write(const QString& StmtFile, const std::function<void()>& b
     exporter.NameFile = [&] {
         if (beforeFile)
             beforeFile();
-        return pdfPathFor(StmtFile, platform::fromCp1252(run_.StmtRef));
+        pdfPath_ = pdfPathFor(StmtFile, platform::fromCp1252(run_.StmtRef));
+        return runId.isEmpty() ? pdfPath_ : stagedPathFor(pdfPath_, runId);
     };
     exporter.BetweenPages = betweenPages;
-    render(StmtFile, exporter);
-    exporter.finish();
-    pdfPath_ = exporter.FileName;
+    try {
+        render(StmtFile, exporter);
+        exporter.finish();
+    } catch (const platform::Error& e) {
+        // The operator knows the PDF by its name, not by the run's staged one.
+        if (runId.isEmpty() || e.file() != exporter.FileName)
+            throw;
+        throw platform::Error(e.number(), e.description(), pdfPath_);
+    }
+    stagedPath_ = exporter.FileName;
+}
+
+void StatementJob::publish(const QString& staged, const QString& pdf, const QString& archiveFolder, bool noEmail)
+{
+    pdfPath_ = pdf;
+    archived_ = false;
+    if (staged != pdf && fs_.stamp(staged))
+        fs_.moveReplacing(staged, pdf);
+    archive(archiveFolder, noEmail);
 }
 
 const document::Pages& StatementJob::render(const QString& StmtFile)
@@ -89,10 +107,15 @@ void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
 
 void StatementJob::archive()
 {
+    archive(archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef)), run_.NoEmail);
+}
+
+void StatementJob::archive(const QString& folder, bool noEmail)
+{
     // An archive copy replaces the earlier one in a single step, so the earlier copy is never
     // deleted before the new one exists.
     const QString name = fs_.isFile(pdfPath_) ? bareName(pdfPath_) : QString();
-    const QString target = archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef)) + name;
+    const QString target = folder + name;
     try {
         if (!name.isEmpty()) {
             fs_.copyReplacing(pdfPath_, target);
@@ -101,7 +124,7 @@ void StatementJob::archive()
     } catch (const platform::Error&) {
         archived_ = false;
     }
-    if (run_.NoEmail && archived_) {
+    if (noEmail && archived_) {
         try {
             fs_.remove(pdfPath_);
         } catch (const platform::Error&) {

@@ -30,10 +30,15 @@ public:
 
     /// The steps of Process before the archive copy: reads the statement and writes its PDF page
     /// by page. `beforeFile` runs once the statement is read and before the PDF is created; what
-    /// it raises leaves no file.
-    void write(const QString& StmtFile, const std::function<void()>& beforeFile);
+    /// it raises leaves no file. With a `runId` the PDF is written under the run's staged name
+    /// beside its place (stagedPath()) and reaches its place only with publish().
+    void write(const QString& StmtFile, const std::function<void()>& beforeFile, const QString& runId = {});
+    /// Moves the staged PDF `staged` to its place `pdf` when it is still staged, then makes the
+    /// archive copy in `archiveFolder`; a PDF not to be mailed then leaves the out folder.
+    void publish(const QString& staged, const QString& pdf, const QString& archiveFolder, bool noEmail);
     /// The last step of Process: copies the PDF to the archive share; never fails visibly.
     void archive();
+    void archive(const QString& archiveFolder, bool noEmail);
 
     /// Steps of Process up to the export: the combined pages of the statement at StmtFile and,
     /// when its detail file exists and names an invoice, the invoice pages after them.
@@ -47,6 +52,8 @@ public:
 
     /// The PDF the last Process wrote.
     const QString& pdfPath() const { return pdfPath_; }
+    /// Where the last write() left the PDF: its staged name, or pdfPath() without a run id.
+    const QString& stagedPath() const { return stagedPath_; }
     /// Whether the last Process left an archive copy.
     bool archived() const { return archived_; }
 
@@ -56,6 +63,7 @@ private:
     platform::FileSystem& fs_;
     std::unique_ptr<document::Pages> combined_;
     QString pdfPath_;
+    QString stagedPath_;
     bool archived_ = false;
 };
 

@@ -36,11 +36,16 @@ bool blank(const std::string& text)
 
 }  // namespace
 
-StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs, qint64 settleMs)
-    : run_(run), fs_(fs), job_(run, fs), settle_(settleMs)
+StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
+                                 qint64 settleMs)
+    : run_(run), fs_(fs), session_(session), job_(run, fs), settle_(settleMs)
 {
-    // A statement of thousands of pages must not look like a hung run to the service manager.
-    job_.betweenPages = platform::keepAlive;
+    // A statement of thousands of pages must look neither like a hung run to the service manager
+    // nor like a dead one to the other runs of the store.
+    job_.betweenPages = [this] {
+        platform::keepAlive();
+        session_.beat();
+    };
 }
 
 QString StatementMailer::tempFolder() const
@@ -57,12 +62,31 @@ std::vector<platform::FolderEntry> StatementMailer::look()
     QSet<QString> present;
     detailSeen_.clear();
     settling_ = false;
+    leftBehind_.clear();
+    std::vector<platform::FolderEntry> listed;
     for (platform::FolderEntry& entry : fs_.entries(temp, kPattern, false)) {
         const auto aside = setAside_.constFind(entry.bytes);
         if (aside != setAside_.cend()) {
             if (*aside == entry.stamp)
                 continue;
             setAside_.remove(entry.bytes);
+        }
+        listed.push_back(std::move(entry));
+    }
+    // Of names that differ only in letter case, one is taken per look: their PDFs and detail files
+    // are one file on the statement server. The next look takes the other, or sets it aside.
+    QHash<QString, QByteArray> firstOfCase;
+    for (const platform::FolderEntry& entry : listed) {
+        auto it = firstOfCase.find(entry.name.toCaseFolded());
+        if (it == firstOfCase.end() || entry.bytes < *it)
+            firstOfCase.insert(entry.name.toCaseFolded(), entry.bytes);
+    }
+    for (platform::FolderEntry& entry : listed) {
+        const QByteArray first = firstOfCase.value(entry.name.toCaseFolded());
+        if (first != entry.bytes) {
+            leftBehind_ << QStringLiteral("%1 waits for %2, whose name differs only in letter case")
+                               .arg(entry.name, QString::fromUtf8(first));
+            continue;
         }
         const QString key = QString::fromLatin1(entry.bytes);
         present << key;
@@ -86,6 +110,7 @@ std::vector<platform::FolderEntry> StatementMailer::look()
             ready.push_back(std::move(entry));
         } else {
             settling_ = true;
+            leftBehind_ << QStringLiteral("%1 is still being written (settling)").arg(entry.name);
         }
     }
     settle_.keepOnly(present);
@@ -185,12 +210,40 @@ std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::F
 namespace {
 
 /// Raised before the PDF file is created: the statement changed since the look, or a statement
-/// of the same account already waits in this batch.
+/// of the same account already waits in this batch or in the in folder.
 struct NotNow {
     bool changed;
 };
 
+/// Equal size and time: what a rename keeps on every file system, whatever it numbers the file.
+MailedStatement fresh(const QString& file)
+{
+    MailedStatement result;
+    result.file = file;
+    return result;
+}
+
+bool sameFile(const std::optional<platform::FileStamp>& a, const std::optional<platform::FileStamp>& b)
+{
+    return a.has_value() == b.has_value() && (!a || (a->size == b->size && a->mtimeNs == b->mtimeNs));
+}
+
 }  // namespace
+
+void StatementMailer::checkCaseTwins(const platform::FolderEntry& entry, const QString& pdf)
+{
+    const QByteArray name = bareName(pdf).toUtf8();
+    const QString archive = archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef));
+    for (const QString& folder : {pdf.left(pdf.size() - bareName(pdf).size()), archive}) {
+        const QByteArray there = fs_.nameOnDisk(folder + bareName(pdf));
+        if (!there.isEmpty() && there != name)
+            throw StatementRefused(
+                onDisk(entry),
+                QStringLiteral("its PDF %1 would replace %2, another statement's document whose name differs only in "
+                               "letter case; rename the statement file, or move that PDF away")
+                    .arg(QString::fromUtf8(name), platform::withHostPath(folder + handoff::escapedName(there))));
+    }
+}
 
 bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<QString>& requests)
 {
@@ -217,83 +270,122 @@ bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<
         // once it settles.
         if (!detailAsLooked || fs_.stamp(run_.StmtPath) != entry.stamp)
             throw NotNow{true};
-        // One request per account in a batch: the request in the store folder is the
-        // statement's journal until its hand-off.
-        if (!run_.NoEmail && requests.contains(requestPaths(run_).written))
+        checkCaseTwins(entry, pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef)));
+        if (run_.NoEmail)
+            return;
+        // One request per account in a batch: its name in the in folder is the account's. A
+        // request of an account that differs only in letter case would replace the other's on
+        // the statement server: it waits until the mail sender took that one.
+        const PendingRequest request = requestPaths(run_, session_.runId());
+        const QByteArray waiting = fs_.nameOnDisk(request.destination);
+        if (!waiting.isEmpty() && waiting != bareName(request.destination).toUtf8()) {
+            leftBehind_ << QStringLiteral("%1 waits until the mail sender took %2, the request of an account that "
+                                          "differs only in letter case")
+                               .arg(entry.name, QString::fromUtf8(waiting));
+            throw NotNow{false};
+        }
+        if (requests.contains(request.destination.toCaseFolded()))
             throw NotNow{false};
     };
     try {
-        job_.write(run_.StmtPath, beforeFile);
+        job_.write(run_.StmtPath, beforeFile, session_.runId());
     } catch (const NotNow& notNow) {
         if (!notNow.changed)
             return false;
         p.result = requeue(entry, p.result);
         return true;
     }
+    p.staged = job_.stagedPath();
+    p.result.pdfPath = job_.pdfPath();
     // The detail file is read after the statement's pages are written.
     if (fs_.stamp(detailPath) != detailStamp) {
+        dropWritten(p);
         p.result = requeue(entry, p.result);
         return true;
     }
-    job_.archive();
     p.statement = run_.StmtPath;
     p.detail = run_.HasDetails ? run_.DetPath : QString();
+    p.detailStamp = detailStamp;
+    p.archiveFolder = archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef));
+    p.noEmail = run_.NoEmail;
     p.result.account = platform::fromCp1252(run_.AcctNo);
-    p.result.pdfPath = job_.pdfPath();
-    p.result.archived = job_.archived();
     // The request is written whole before the claim: from the claim on, a request in the store
-    // folder means "not handed off yet" to whoever finishes the statement.
+    // folder under this run's name means "not handed off yet" to whoever finishes the statement.
     if (!run_.NoEmail) {
-        p.request = writeEmailRequest(fs_, run_, bareName(job_.pdfPath()), attachments);
-        requests << p.request->written;
+        p.request = writeEmailRequest(fs_, run_, bareName(job_.pdfPath()), attachments, session_.runId());
+        requests << p.request->destination.toCaseFolded();
     }
     return true;
 }
 
-void StatementMailer::dropRequest(const Prepared& p)
+void StatementMailer::dropWritten(const Prepared& p)
 {
-    try {
-        if (p.request)
-            fs_.remove(p.request->written);
-    } catch (const platform::Error&) {
-        // Not in the in folder, so never mailed; the next request of the account replaces it.
+    // Only this run's own files: another run's are never touched.
+    for (const QString& path : {p.request ? p.request->written : QString(), p.staged}) {
+        try {
+            if (!path.isEmpty() && path != p.result.pdfPath)
+                fs_.remove(path);
+        } catch (const platform::Error&) {
+            // Hidden and named after this run: nobody hands it off.
+        }
     }
+}
+
+bool StatementMailer::claimFor(Prepared& p)
+{
+    const QString& runId = session_.runId();
+    try {
+        handoff::claim(fs_, p.statement, p.detail, runId);
+    } catch (const platform::Error& e) {
+        dropWritten(p);
+        if (e.number() != platform::Error::FileNotFound && e.number() != platform::Error::FileAlreadyExists)
+            throw ClaimFailed(e);
+        // Gone since the look: another run took it, or its writer removed it.
+        p.result = requeue(p.entry, fresh(p.result.file));
+        return false;
+    }
+    // What is claimed must be what was read: a statement or detail file replaced since, or a
+    // detail file dropped since, is taken again once it settles.
+    const bool same = sameFile(fs_.stamp(handoff::claimedPath(p.statement, runId)), p.entry.stamp)
+                      && (p.detail.isEmpty() ? !fs_.stamp(detailPathFor(p.statement))
+                                             : sameFile(fs_.stamp(handoff::claimedPath(p.detail, runId)),
+                                                        p.detailStamp));
+    if (same)
+        return true;
+    handoff::unclaim(fs_, p.statement, p.detail, runId);
+    dropWritten(p);
+    p.result = requeue(p.entry, fresh(p.result.file));
+    return false;
 }
 
 void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
 {
     if (prepared.empty())
         return;
-    // Each step is durable before the next one can be seen: the PDFs, archive copies and requests
-    // before the claims, the claims before the hand-offs, the hand-offs before the claimed files go.
+    // Each step is durable before the next one can be seen: the staged PDFs and requests before
+    // the claims, the claims before the PDFs reach the out folder, the PDFs before the hand-offs,
+    // the hand-offs before the claimed files go.
     fs_.flush();
     std::exception_ptr claimError;
     std::vector<Prepared*> claimed;
     for (Prepared& p : prepared) {
         if (claimError) {
-            dropRequest(p);
+            dropWritten(p);
             continue;
         }
+        run_.StmtPath = p.statement;
         try {
-            handoff::claim(fs_, p.statement, p.detail);
-        } catch (const platform::Error& e) {
-            dropRequest(p);
-            run_.StmtPath = p.statement;
-            claimError = std::make_exception_ptr(ClaimFailed(e));
-            continue;
+            if (claimFor(p))
+                claimed.push_back(&p);
+        } catch (const ClaimFailed&) {
+            claimError = std::current_exception();
         }
-        if (fs_.stamp(handoff::claimedPath(p.statement)) != p.entry.stamp) {
-            // Replaced between the read and the claim: give the new file its name back, untouched.
-            fs_.rename(handoff::claimedPath(p.statement), p.statement);
-            if (!p.detail.isEmpty())
-                fs_.rename(handoff::claimedPath(p.detail), p.detail);
-            dropRequest(p);
-            MailedStatement fresh;
-            fresh.file = p.result.file;
-            p.result = requeue(p.entry, fresh);
-            continue;
-        }
-        claimed.push_back(&p);
+    }
+    fs_.flush();
+    for (Prepared* p : claimed) {
+        run_.StmtPath = p->statement;
+        job_.publish(p->staged, p->result.pdfPath, p->archiveFolder, p->noEmail);
+        p->result.archived = job_.archived();
     }
     fs_.flush();
     for (Prepared* p : claimed) {
@@ -306,7 +398,7 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
     fs_.flush();
     for (Prepared* p : claimed) {
         run_.StmtPath = p->statement;
-        handoff::dropClaim(fs_, p->statement, p->detail);
+        handoff::dropClaim(fs_, p->statement, p->detail, session_.runId());
     }
     if (claimError)
         std::rethrow_exception(claimError);
@@ -317,50 +409,67 @@ std::vector<MailedStatement> StatementMailer::recover()
     std::vector<MailedStatement> finished;
     const QString temp = tempFolder();
     for (const platform::FolderEntry& entry : fs_.entries(temp, handoff::kClaimedPattern, true)) {
-        const QString name = handoff::unclaimedName(entry.name);
-        if (name.isEmpty() || entry.stamp.kind != platform::FileStamp::Regular)
+        const handoff::ClaimName claim = handoff::parseClaim(entry.name);
+        if (claim.name.isEmpty() || entry.stamp.kind != platform::FileStamp::Regular)
             continue;
+        if (!claim.runId.isEmpty() && !session_.isDead(claim.runId))
+            continue;  // a live run finishes its own
         MailedStatement result;
-        result.file = name;
+        result.file = claim.name;
         result.recovered = true;
-        run_.StmtPath = temp + QLatin1Char('\\') + name;
-        // Its PDF, archive copy and request were made before the claim; the statement is read
-        // again only for the request's name.
+        run_.StmtPath = temp + QLatin1Char('\\') + claim.name;
+        // Its PDF and request were made before the claim; the statement is read again only for
+        // their names.
         NoFields fields;
         std::unique_ptr<input::Details> details;
-        platform::LineReader in(fs_.readFile(handoff::claimedPath(run_.StmtPath)));
+        platform::LineReader in(fs_.readFile(handoff::claimedPath(run_.StmtPath, claim.runId)));
         input::ReadInput(in, fields, details, run_);
         result.account = platform::fromCp1252(run_.AcctNo);
         result.pdfPath = pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef));
-        const PendingRequest request = requestPaths(run_);
-        if (!run_.NoEmail && fs_.isFile(request.written)) {
-            handOff(fs_, request);
+        const QString staged = claim.runId.isEmpty() ? result.pdfPath : stagedPathFor(result.pdfPath, claim.runId);
+        job_.publish(staged, result.pdfPath,
+                     archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef)),
+                     run_.NoEmail);
+        result.archived = job_.archived();
+        fs_.flush();
+        if (!run_.NoEmail) {
+            // Only the claiming run, or its recovery, moves its request: gone means handed off.
+            const PendingRequest request = requestPaths(run_, claim.runId);
+            result.handedOffBefore = !fs_.isFile(request.written);
+            if (!result.handedOffBefore) {
+                handOff(fs_, request);
+                fs_.flush();
+            }
             result.mailed = true;
         }
         const QString detail = detailPathFor(run_.StmtPath);
-        handoff::dropClaim(fs_, run_.StmtPath, fs_.stamp(handoff::claimedPath(detail)) ? detail : QString());
+        handoff::dropClaim(fs_, run_.StmtPath,
+                           fs_.stamp(handoff::claimedPath(detail, claim.runId)) ? detail : QString(), claim.runId);
         finished.push_back(result);
     }
 
     const QString tempdet = detailPathFor(temp + QStringLiteral("\\x")).chopped(2);
     for (const platform::FolderEntry& entry : fs_.entries(tempdet, handoff::kClaimedPattern, true)) {
-        const QString name = handoff::unclaimedName(entry.name);
-        if (name.isEmpty())
+        const handoff::ClaimName claim = handoff::parseClaim(entry.name);
+        if (claim.name.isEmpty() || (!claim.runId.isEmpty() && !session_.isDead(claim.runId)))
             continue;
-        const QString original = tempdet + QLatin1Char('\\') + name;
+        const QString original = tempdet + QLatin1Char('\\') + claim.name;
         // A detail file dropped since under the same name is the newer one.
         if (fs_.stamp(original))
-            fs_.remove(handoff::claimedPath(original));
+            fs_.remove(handoff::claimedPath(original, claim.runId));
         else
-            fs_.rename(handoff::claimedPath(original), original);
+            fs_.rename(handoff::claimedPath(original, claim.runId), original);
     }
     return finished;
 }
 
-bool StatementMailer::statementWaiting()
+StatementPlace StatementMailer::statementPlace()
 {
-    return !run_.StmtPath.isEmpty()
-           && (fs_.isFile(run_.StmtPath) || fs_.isFile(handoff::claimedPath(run_.StmtPath)));
+    if (run_.StmtPath.isEmpty())
+        return StatementPlace::Gone;
+    if (fs_.isFile(run_.StmtPath))
+        return StatementPlace::InTemp;
+    return fs_.isFile(handoff::claimedPath(run_.StmtPath, session_.runId())) ? StatementPlace::Claimed : StatementPlace::Gone;
 }
 
 }  // namespace run

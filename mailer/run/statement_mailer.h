@@ -1,7 +1,9 @@
 #pragma once
 #include "mailer/handoff/settle_watch.h"
+#include "mailer/handoff/store_session.h"
 #include "mailer/input/mod_brevix.h"
 #include "mailer/run/email_request.h"
+#include "mailer/run/run_failure.h"
 #include "mailer/run/statement_errors.h"
 #include "mailer/run/statement_job.h"
 #include "platform/error.h"
@@ -28,6 +30,8 @@ struct MailedStatement {
     bool changed = false;
     /// A run that ended before it was done had claimed it; this run finished it.
     bool recovered = false;
+    /// Recovered and its request found already in the in folder: that run had handed it off.
+    bool handedOffBefore = false;
     /// Why it was set aside (a StatementRefused); null when it was not.
     std::exception_ptr refused;
 };
@@ -40,7 +44,8 @@ struct MailedStatement {
 /// Callers hold the store's lock.
 class StatementMailer {
 public:
-    StatementMailer(input::modBrevix& run, platform::FileSystem& fs, qint64 settleMs = 0);
+    StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
+                    qint64 settleMs = 0);
 
     /// One look at the temp folder: the statement files ready to be taken, in directory order.
     /// A file is ready once it and its detail file stood still for the settle time and no other
@@ -49,6 +54,9 @@ public:
     void setSettleMs(qint64 settleMs) { settle_ = handoff::SettleWatch(settleMs); }
     /// Whether the last look saw statement files that are still settling.
     bool settling() const { return settling_; }
+    /// Why statements of the last look were left for a later one (settling, changed, waiting for
+    /// the mail sender), one text each.
+    const QStringList& leftBehind() const { return leftBehind_; }
 
     /// Files, archives and mails the statement. Raises StatementRefused or input::BadRecord for
     /// a statement that fails on its own data, before anything is written; ClaimFailed when it
@@ -65,13 +73,14 @@ public:
     /// Skips the statement until its size or modification time change.
     void setAside(const platform::FolderEntry& entry);
 
-    /// Finishes every statement that a run claimed and did not finish: hands its request off when
-    /// it is still in the store folder (never twice), then deletes the claimed files. Gives
-    /// a detail file claimed without its statement its name back.
+    /// Finishes every statement that a run known to be dead claimed and did not finish: puts its
+    /// staged PDF in place, hands its request off when it is still in the store folder (never
+    /// twice), then deletes the claimed files. Gives a detail file claimed without its statement
+    /// its name back.
     std::vector<MailedStatement> recover();
 
-    /// Whether the statement of the last call is still in the temp folder, as it was or claimed.
-    bool statementWaiting();
+    /// Where the statement of the last call is now.
+    StatementPlace statementPlace();
 
 private:
     /// One statement of a batch on its way: rendered, filed, its request written.
@@ -79,6 +88,10 @@ private:
         platform::FolderEntry entry;
         QString statement;
         QString detail;  ///< empty when it has no detail file to claim
+        std::optional<platform::FileStamp> detailStamp;  ///< the detail file that was read
+        QString staged;  ///< the PDF as written, before its claim
+        QString archiveFolder;
+        bool noEmail = false;
         std::optional<PendingRequest> request;
         MailedStatement result;
     };
@@ -91,17 +104,25 @@ private:
     /// Renders and files one statement and writes its request; false when it must wait for the
     /// next batch.
     bool prepare(Prepared& p, const QStringList& attachments, QSet<QString>& requests);
+    /// Refuses a statement whose document would land on another statement's file.
+    void checkCaseTwins(const platform::FolderEntry& entry, const QString& pdf);
+    /// Claims the statement; false (and everything of it undone) when it changed or another run
+    /// took it first.
+    bool claimFor(Prepared& p);
     void handOffAll(std::vector<Prepared>& prepared);
-    void dropRequest(const Prepared& p);
+    /// Removes what the run wrote for a statement it does not hand off.
+    void dropWritten(const Prepared& p);
 
     input::modBrevix& run_;
     platform::FileSystem& fs_;
+    handoff::StoreSession& session_;
     StatementJob job_;
     handoff::SettleWatch settle_;
     QHash<QByteArray, platform::FileStamp> setAside_;
     /// The detail file of each statement of the last look, as it stood then.
     QHash<QByteArray, std::optional<platform::FileStamp>> detailSeen_;
     bool settling_ = false;
+    QStringList leftBehind_;
 };
 
 }  // namespace run

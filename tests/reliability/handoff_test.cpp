@@ -1,7 +1,7 @@
 // Each whole statement reaches the mail sender exactly once: not while it is still being written,
 // and not twice when two runs watch one store. (A crash at any point and a statement that cannot
 // be claimed: run_faults_test.cpp.)
-#include "mailer/handoff/store_lock.h"
+#include "mailer/handoff/store_session.h"
 #include "platform/error.h"
 #include "settings/settings_store.h"
 #include "tests/reliability/run_rig.h"
@@ -134,15 +134,15 @@ TEST(Handoff, ASecondRunOnceLeavesAHeldStoreAlone)
 {
     RunRig rig;
     rig.drop(1);
-    handoff::StoreLock held;
-    ASSERT_TRUE(held.tryTake(rig.local, "\\\\host\\parlow\\email7\\brevix.lock", "the test"));
+    auto held = std::make_unique<handoff::StoreSession>(rig.local, "\\\\host\\parlow\\email7\\brevix.lock", "the test");
+    ASSERT_EQ(held->take(), handoff::StoreSession::Take::Taken);
     auto brevix = rig.start({"--once"});
     ASSERT_TRUE(brevix->waitForFinished(30000));
     EXPECT_EQ(brevix->exitCode(), 0);
     EXPECT_TRUE(brevix->readAllStandardError().startsWith("Store 7 of host is being processed by the test, process "));
     EXPECT_EQ(rig.waiting(), 1);
 
-    held.release();
+    held.reset();
     EXPECT_EQ(rig.once(), 0) << rig.err.str();
     EXPECT_EQ(rig.waiting(), 0);
 }

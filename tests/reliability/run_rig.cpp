@@ -4,6 +4,8 @@
 #include "mailer/run/headless_run.h"
 #include "settings/settings_store.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -22,14 +24,16 @@ RunRig::RunRig() : local(platform::PathMapper({share.uncRoot(), share.at("instal
         // Whatever the calls so far did, the in folder holds whole requests only.
         violations += partialRequests();
         const QString onDisk = path.section(QLatin1Char('\\'), -1);
-        const QString name = handoff::unclaimedName(onDisk).isEmpty() ? onDisk : handoff::unclaimedName(onDisk);
+        const QString claimed = handoff::parseClaim(onDisk).name;
+        const QString name = claimed.isEmpty() ? onDisk : claimed;
         // A file already gone (the share taken away) cannot be lost by this call.
         if (op == Op::Remove && path.contains(QLatin1String("\\statements\\temp\\"))
             && share.inStore("statements/temp/" + onDisk))
             violations += unsoundToDelete(name);
         if (inject)
             inject(op, path);
-        if (FaultFileSystem::changesDisk(op))
+        // A run's heartbeat is its own business, not a change to the store's files.
+        if (FaultFileSystem::changesDisk(op) && !path.contains(QLatin1String("\\.brevix.")))
             changed << path;
     };
 }
@@ -138,21 +142,28 @@ std::string RunRig::unsoundToDelete(const QString& name) const
     return request.empty() ? request : name.toStdString() + ": deleted, but its request " + request;
 }
 
+bool RunRig::inTemp(const QString& name) const
+{
+    if (share.inStore("statements/temp/" + name))
+        return true;
+    const QStringList hidden = QDir(storeFolder("statements/temp")).entryList(QDir::Files | QDir::Hidden);
+    return std::any_of(hidden.begin(), hidden.end(),
+                       [&](const QString& entry) { return handoff::parseClaim(entry).name == name; });
+}
+
 std::string RunRig::problems() const
 {
     std::string found;
     for (const QString& name : statements)
-        if (!share.inStore("statements/temp/" + name) && !share.inStore("statements/temp/." + name + ".claimed"))
+        if (!inTemp(name))
             found += unsoundToDelete(name);
     return found + partialRequests();
 }
 
 int RunRig::waiting() const
 {
-    const auto inTemp = [this](const QString& name) {
-        return share.inStore("statements/temp/" + name) || share.inStore("statements/temp/." + name + ".claimed");
-    };
-    return static_cast<int>(std::count_if(statements.begin(), statements.end(), inTemp));
+    return static_cast<int>(std::count_if(statements.begin(), statements.end(),
+                                          [this](const QString& name) { return inTemp(name); }));
 }
 
 }  // namespace reliability

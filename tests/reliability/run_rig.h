@@ -39,6 +39,8 @@ public:
 
     /// What breaks the rule above now, one line each; empty when nothing.
     std::string problems() const;
+    /// Whether the statement is still in the temp folder, as it was or claimed by any run.
+    bool inTemp(const QString& name) const;
     /// The statements still waiting in the temp folder, as they were or claimed.
     int waiting() const;
     bool allDone() const { return waiting() == 0 && problems().empty(); }

@@ -168,15 +168,15 @@ TEST_F(WindowTest, ATickThatFailsShowsTheErrorEndsTheProgramAndKeepsTheStatement
 TEST_F(WindowTest, AStoreHeldByAnotherRunIsSaidOnceAndPollingGoesOn)
 {
     auto window = open("host", "7");
-    handoff::StoreLock other;
-    ASSERT_TRUE(other.tryTake(fs, "\\\\host\\parlow\\email7\\brevix.lock", "brevix --watch"));
+    auto other = std::make_unique<handoff::StoreSession>(fs, "\\\\host\\parlow\\email7\\brevix.lock", "brevix --watch");
+    ASSERT_EQ(other->take(), handoff::StoreSession::Take::Taken);
     share.drop("1.txt", statementText("1"));
     window->Timer1_Timer();
     window->Timer1_Timer();
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_TRUE(prompt.shown[0].text.startsWith("Store 7 of host is being processed by brevix --watch, process "));
     EXPECT_TRUE(share.inStore("statements/temp/1.txt"));
-    other.release();
+    other.reset();
     window->Timer1_Timer();
     EXPECT_FALSE(window->ended());
     EXPECT_TRUE(share.inStore("in/STMT_1.TXT"));
