@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Brevix on a real SMB share seen by two workstations (Samba on loopback, two smbnetfs mounts,
+# which carry no locks to the server): each customer gets their own statement exactly once.
+# Usage: two_workstations.sh BREVIX   (exit 77: skipped, with the reason)
+BREVIX=$(realpath "$1")
+. "$(dirname "$0")/smb_rig.sh"
+
+SENT=$SMB_DIR/sent
+mkdir -p "$SENT"
+# The mail sender on the server: takes each whole request out of the in folder, keeping a copy.
+mail_sender() {
+  while :; do
+    for f in "$STORE"/in/STMT_*.TXT; do
+      [ -e "$f" ] || continue
+      mv "$f" "$SENT/$(basename "$f").$(date +%s%N)" 2>/dev/null || true
+    done
+    sleep 0.2
+  done
+}
+sent_count() { find "$SENT" -type f | wc -l; }
+# Each request sent names a PDF that holds its own customer's account and the invoice pages.
+check_sent() {
+  local expected=$1 f acct pdf
+  [ "$(sent_count)" -eq "$expected" ] || fail "$(sent_count) requests sent, $expected expected"
+  local dup; dup=$(ls "$SENT" | sed 's/\.TXT\..*//' | sort | uniq -d)
+  [ -z "$dup" ] || fail "mailed more than once: $dup"
+  for f in "$SENT"/*; do
+    acct=$(sed -n 's/^MAILTO=c\(.*\)@acme.example\r$/\1/p' "$f")
+    pdf=$(sed -n 's/^ATTACH=statements\\out\\\([^|]*\)\r$/\1/p' "$f")
+    [ -f "$STORE/statements/out/$pdf" ] || fail "$f names $pdf, which is not in the out folder"
+    pdftotext "$STORE/statements/out/$pdf" - | grep -qx "$acct" || fail "$pdf, mailed to $acct, is not $acct's statement"
+    pdftotext "$STORE/statements/out/$pdf" - | grep -q "INV-$acct" || fail "$pdf has no invoice pages"
+  done
+}
+settled_store() {  # nothing left waiting or claimed
+  [ -z "$(ls -A "$STORE/statements/temp" "$STORE/statements/tempdet" "$STORE/in")" ]
+}
+wait_until() {  # seconds, command...
+  local limit=$1; shift
+  for _ in $(seq $((limit * 5))); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+reset_store() {
+  rm -rf "$STORE"/statements/{temp,tempdet,out}/* "$STORE"/statements/{temp,tempdet,out}/.[!.]* \
+    "$STORE"/in/* "$SRV"/tarnlnk/TVK7/STATEMENTS/0105/* "$SENT"/* "$STORE"/.brevix.* "$STORE"/brevix.lock 2>/dev/null || true
+}
+
+echo "== the whole run over SMB writes what a local run writes, byte for byte"
+LOCAL=$SMB_DIR/local
+mkdir -p "$LOCAL/$SMB_HOST"
+for i in $(seq 1001 1020); do drop_statement "$i"; done
+cp -a "$SRV/parlow" "$SRV/tarnlnk" "$LOCAL/$SMB_HOST/"
+brevix_on 1 --once >"$SMB_DIR/once.out" || fail "brevix --once over SMB: $(cat "$SMB_DIR/once.out")"
+XDG_CONFIG_HOME=$CONFIG TORVIK_UNC_ROOT=$LOCAL "$BREVIX" --once >/dev/null
+diff -r "$LOCAL/$SMB_HOST/parlow/email7/in" "$STORE/in" || fail "requests differ from a local run's"
+diff -r "$LOCAL/$SMB_HOST/parlow/email7/statements/out" "$STORE/statements/out" || fail "PDFs differ"
+[ "$(ls "$STORE/in" | wc -l)" -eq 20 ] || fail "not 20 requests"
+
+echo "== two workstations watching, killed and restarted, a mail sender running: 200 statements, each once"
+reset_store
+mail_sender & SENDER=$!; BACKGROUND+=($SENDER)
+for i in $(seq 2001 2200); do drop_statement "$i"; done
+# Each workstation runs brevix --watch again whenever it ends, as a service would.
+for ws in 1 2; do
+  ( while [ ! -e "$SMB_DIR/stop" ]; do brevix_on "$ws" --watch >>"$SMB_DIR/watch$ws.out" 2>>"$SMB_DIR/watch$ws.err" || true; done ) &
+  BACKGROUND+=($!)
+done
+kills=0
+for round in $(seq 6); do
+  sleep 1.5
+  pid=$(pgrep -f "^$BREVIX --watch" | shuf -n1 || true)
+  [ -n "$pid" ] && kill -KILL "$pid" && kills=$((kills + 1))
+done
+wait_until 240 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 200 ] && [ -z \"\$(ls -A '$STORE/statements/temp' '$STORE/statements/tempdet')\" ]" \
+  || fail "not done in time: $(sent_count) sent, left: $(ls -A "$STORE/statements/temp" "$STORE/statements/tempdet" | head -20)"
+sleep 2  # a run that mailed twice would do it now
+touch "$SMB_DIR/stop"; pkill -TERM -f "^$BREVIX --watch" || true
+wait_until 20 bash -c "! pgrep -f '^$BREVIX --watch' >/dev/null" || fail "a watch did not end on SIGTERM"
+kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
+check_sent 200
+echo "   $kills kills; $(grep -c mailed "$SMB_DIR"/watch1.out || true) and $(grep -c mailed "$SMB_DIR"/watch2.out || true) lines mailed by ws1 and ws2"
+grep -q "not carried to the file server" "$SMB_DIR"/watch*.err || fail "no run said that the lock is not carried"
+rm -f "$SMB_DIR/stop" "$SMB_DIR"/watch*
+
+echo "== the lock file deleted while held: the holder stops, the next one takes over, each once"
+reset_store
+brevix_on 1 --watch >"$SMB_DIR/w1.out" 2>"$SMB_DIR/w1.err" & W1=$!
+wait_until 20 test -s "$STORE/brevix.lock" || fail "the watch took no lock"
+rm -f "$STORE/brevix.lock"
+for i in $(seq 3001 3050); do drop_statement "$i"; done
+brevix_on 2 --once >"$SMB_DIR/w2.out" 2>"$SMB_DIR/w2.err" || true
+wait_until 60 bash -c "[ -z \"\$(ls -A '$STORE/statements/temp')\" ]" || fail "statements left after the lock file was deleted"
+kill -TERM "$W1"; wait "$W1" || true
+mail_sender & SENDER=$!; sleep 1; kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
+check_sent 50
+
+echo "== names and accounts that differ only in letter case"
+reset_store
+drop_statement 11111 "" stmt
+drop_statement 22222 "" STMT
+drop_statement ab100 "" a1
+drop_statement AB100 "" a2
+mail_sender & SENDER=$!
+for _ in 1 2 3; do brevix_on 1 --once >>"$SMB_DIR/case.out" 2>>"$SMB_DIR/case.err" || true; sleep 1; done
+kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
+check_sent "$(ls "$SENT" | wc -l)"
+for acct in 11111 ab100 AB100; do
+  ls "$SENT" | grep -q "^STMT_$acct.TXT" || fail "account $acct was never mailed: $(cat "$SMB_DIR/case.err")"
+done
+if ls "$SENT" | grep -q "^STMT_22222.TXT"; then :; else
+  grep -q "differs only in letter case" "$SMB_DIR/case.err" || fail "STMT.txt neither mailed nor set aside naming its twin"
+fi
+
+echo "== a statement written over SMB in pieces is mailed whole"
+reset_store
+printf '[eStatements]\nSettings\\Host=%s\nSettings\\Directory=7\nSettings\\SettleMs=1500\n' "$SMB_HOST" >"$CONFIG/Torvik/Brevix.ini"
+brevix_on 1 --watch >"$SMB_DIR/p.out" 2>"$SMB_DIR/p.err" & W1=$!
+target=$MNT2/$SMB_HOST/parlow/email7/statements/temp/4001.txt
+{
+  printf '*\tTORVIK HARDWARE\t12 Mill Rd\tSpringfield OR\t\tThank you\t\t\r\nH\tAcme Corp\t1 Main St\tEugene OR 97401\t\t06/30/26\t4001\t150.00\r\n'; sleep 0.5
+  printf 'E\tc4001@acme.example\t0105\tar@torvik.example\t\t\t\r\nD\t06/01/26\t1001\tBolts\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n'; sleep 0.5
+  printf 'D\t06/02/26\t1002\tNuts\t5.00\t0.00\t5.00\t0.00\t0.00\t0.00\t5.00\r\nF\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t12'; sleep 0.5
+  printf '345.67\r\n'
+} >"$target"
+wait_until 30 test -e "$STORE/in/STMT_4001.TXT" || fail "the statement written in pieces was not mailed: $(cat "$SMB_DIR/p.err")"
+kill -TERM "$W1"; wait "$W1" || true
+pdftotext "$STORE/statements/out/4001.0105.PDF" - | grep -q "12,345.67" || fail "mailed before it was whole"
+pdftotext "$STORE/statements/out/4001.0105.PDF" - | grep -q "Nuts" || fail "mailed without its last line"
+echo "PASS"
