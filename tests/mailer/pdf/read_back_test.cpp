@@ -221,3 +221,53 @@ TEST(ReadBack, AFailedExportLeavesNoFile)
     EXPECT_EQ(QDir(fx.tree.at("unc/host/parlow/email7/statements/out")).entryList(QDir::Files | QDir::Hidden),
               QStringList());
 }
+
+// The discount messages carry an amount: however long, poppler reads them whole, every word
+// inside the message's box (the remittance one may take the free line below its own).
+TEST(ReadBack, ALongDiscountMessagePrintsItsAmountWholeInsideItsBox)
+{
+    const std::string amount = "197,530,864,219.75";
+    const std::string messages[] = {
+        "Take 2% if paid by 07/10/26, a discount of " + amount,
+        "A discount of 2% of the invoiced goods, which on this statement amounts to " + amount + ", if paid by 07/10/26",
+        "A discount of 2% of the invoiced goods delivered and invoiced in the month of this statement, which on this "
+        "statement amounts to " + amount + ", is granted when the whole balance is paid by 07/10/26 at the latest",
+    };
+    for (const std::string& message : messages) {
+        SCOPED_TRACE(message);
+        DocumentFixture fx;
+        fx.tree.mkdir("unc/host/parlow/email7/statements/out");
+        std::string statement = testing_support::statementText(2);
+        fx.writeStatement(statement.insert(statement.size() - 2, "\t" + message));
+        const std::string bytes = exportStreamed(fx, false);
+        poppler::byte_array data(bytes.begin(), bytes.end());
+        std::unique_ptr<poppler::document> doc(poppler::document::load_from_data(&data));
+        ASSERT_TRUE(doc);
+        std::unique_ptr<poppler::page> read(doc->create_page(0));
+        const std::vector<poppler::text_box> words = read->text_list();
+
+        // The boxes as the design places them: the remittance stub's at the top of the page, the
+        // totals' after the two lines (the report footer starts at 7260).
+        const struct {
+            const char* field;
+            QRectF box;
+        } boxes[] = {
+            {"RemitDiscount", QRectF(360 + 5580, 720 + 1710, 5760, 270 + 180)},
+            {"Discount", QRectF(360 + 4770, 7260 + 1440, 6300, 360)},
+        };
+        for (const auto& b : boxes) {
+            SCOPED_TRACE(b.field);
+            QString found;
+            for (const poppler::text_box& w : words) {
+                const poppler::rectf r = w.bbox();
+                const QRectF word(r.left() * 20, r.top() * 20, r.width() * 20, r.height() * 20);
+                if (!b.box.contains(word.center()))
+                    continue;
+                EXPECT_TRUE(b.box.adjusted(-10, -40, 10, 40).contains(word)) << w.text().to_latin1();
+                const auto utf8 = w.text().to_utf8();
+                found += (found.isEmpty() ? "" : " ") + QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+            }
+            EXPECT_EQ(found.toStdString(), message);
+        }
+    }
+}
