@@ -1,7 +1,6 @@
-// Huevane's window on a real X server with a window manager, at whatever size and scale the
-// environment gives (tests/gui/huevane_screens.sh runs it at 1024x768, once at QT_SCALE_FACTOR=2):
-// the window lies on the screen, and every control that takes the focus, Close and each option
-// among them, lies on the screen once it has the focus.
+// Huevane's window on a real X server with a window manager, at the size and scale the
+// environment gives (tests/gui/huevane_screens.sh: 1024x768, and at QT_SCALE_FACTOR=2): the window
+// lies on the screen, and Tab and the access keys bring every control into sight on it.
 #include "colours/color_select.h"
 #include "colours/colour_dialog.h"
 #include "colours/picture_box.h"
@@ -12,7 +11,6 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <QSet>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -28,21 +26,11 @@ struct NoDialog : ColourDialog {
     std::optional<QColor> choose(QWidget&, const QColor&) override { return std::nullopt; }
 };
 
-std::string names(const QSet<const QWidget*>& widgets)
+/// Saves the screen as HUEVANE_SHOTS + `suffix` + ".png" when that variable is set.
+void screenshot(const char* suffix)
 {
-    QStringList list;
-    for (const QWidget* w : widgets)
-        list << w->objectName();
-    list.sort();
-    return list.join(QLatin1Char(' ')).toStdString();
-}
-
-/// Where the screenshots go: HUEVANE_SHOTS names the file to write, or nothing.
-void screenshot(const QString& suffix)
-{
-    const QString file = qEnvironmentVariable("HUEVANE_SHOTS");
-    if (!file.isEmpty())
-        QGuiApplication::primaryScreen()->grabWindow(0).save(file + suffix + QStringLiteral(".png"));
+    if (!qEnvironmentVariableIsEmpty("HUEVANE_SHOTS"))
+        QGuiApplication::primaryScreen()->grabWindow(0).save(qEnvironmentVariable("HUEVANE_SHOTS") + suffix + ".png");
 }
 
 TEST(ScreenFit, TheWindowAndEveryControlThatTakesTheFocusLieOnTheScreen)
@@ -54,52 +42,42 @@ TEST(ScreenFit, TheWindowAndEveryControlThatTakesTheFocusLieOnTheScreen)
     NoDialog dialog;
     ColorSelect w(store, files, prompt, dialog);
     w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     QTest::qWait(800);  // the window manager's frame, and the fit that follows it
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     const QRect screen = w.screen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(w.frameGeometry())) << "window " << w.frameGeometry().x() << "," << w.frameGeometry().y()
-                                                     << " " << w.frameGeometry().width() << "x" << w.frameGeometry().height();
-    screenshot(QStringLiteral("-opened"));
+    EXPECT_TRUE(screen.contains(w.frameGeometry()));
+    screenshot("-opened");
 
-    // Tab goes round every control that takes the focus; each comes into sight on the screen.
-    w.OptStatement->click();  // Shade is offered only for the statement
+    w.OptStatement->click();  // Shade is offered for the statement only
     const QRect view(w.design()->viewport()->mapToGlobal(QPoint()), w.design()->viewport()->size());
+    auto inSight = [&](const QWidget* c) {
+        const QRect at = QRect(c->mapToGlobal(QPoint()), c->size()) & view;
+        EXPECT_TRUE(screen.contains(at) && at.size() == c->size().boundedTo(view.size())) << qPrintable(c->objectName());
+    };
     QSet<const QWidget*> reached;
     for (int i = 0; i < 30; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::qWait(30);
-        QWidget* c = QApplication::focusWidget();
-        ASSERT_TRUE(c && w.isAncestorOf(c));
-        reached.insert(c);
-        const QRect at = QRect(c->mapToGlobal(QPoint()), c->size()) & view;
-        EXPECT_TRUE(screen.contains(at) && at.size() == c->size().boundedTo(view.size()))
-            << c->objectName().toStdString() << " at " << at.x() << "," << at.y() << " " << at.width() << "x"
-            << at.height();
-        if (c == static_cast<QWidget*>(w.VScroll1))
-            screenshot(QStringLiteral("-scroll-bar-focused"));
-        if (c == w.btnExit)
-            screenshot(QStringLiteral("-close-focused"));
+        reached.insert(QApplication::focusWidget());
+        inSight(QApplication::focusWidget());
+        if (QApplication::focusWidget() == w.VScroll1)
+            screenshot("-scroll-bar-focused");
+        if (QApplication::focusWidget() == w.btnExit)
+            screenshot("-close-focused");
     }
-    const QWidget* const controls[] = {w.btnExit, w.Command1, w.Command3, w.BtnDefaults, w.Picture1, w.VScroll1,
-                                       w.HScroll1};
-    for (const QWidget* c : controls)
-        EXPECT_TRUE(reached.contains(c)) << "Tab never reached " << c->objectName().toStdString() << "; it went to "
-                                         << names(reached);
+    for (const QWidget* c : std::initializer_list<const QWidget*>{w.btnExit, w.Command1, w.Command3, w.BtnDefaults,
+                                                                   w.Picture1, w.VScroll1, w.HScroll1})
+        EXPECT_TRUE(reached.contains(c)) << "Tab never reached " << qPrintable(c->objectName());
 
     // Tab enters an option group at one option; each option answers its access key.
-    const std::pair<Qt::Key, QWidget*> keys[] = {{Qt::Key_S, w.OptStatement}, {Qt::Key_B, w.OptBack}, {Qt::Key_H, w.OptShade},
-                                                 {Qt::Key_F, w.OptFore}, {Qt::Key_I, w.OptInvoice}};
+    const std::pair<Qt::Key, QWidget*> keys[] = {{Qt::Key_S, w.OptStatement}, {Qt::Key_B, w.OptBack},
+                                                 {Qt::Key_H, w.OptShade}, {Qt::Key_F, w.OptFore}, {Qt::Key_I, w.OptInvoice}};
     for (const auto& [key, option] : keys) {
         QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
-        QTest::qWait(50);
         EXPECT_EQ(QApplication::focusWidget(), option) << "Alt+" << char(key);
+        inSight(option);
         if (option == w.OptShade)
-            screenshot(QStringLiteral("-shade-focused"));
-        const QRect at = QRect(option->mapToGlobal(QPoint()), option->size());
-        EXPECT_TRUE(screen.contains(at) && view.contains(at)) << option->objectName().toStdString() << " at " << at.x()
-                                                              << "," << at.y();
+            screenshot("-shade-focused");
     }
 }
 

@@ -30,7 +30,6 @@ for run in "1 $work/nologo" "2 $here/../../demo/install"; do
     || fail "no window at scale $scale"
   sleep 1
   eval "$(xdotool getwindowgeometry --shell "$window")"
-  # The client area and the frame around it, as openbox draws it.
   frame=$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9].*' | tr -d ' ' || true)
   IFS=, read -r left right top bottom <<< "${frame:-0,0,0,0}"
   (( X - left >= 0 && Y - top >= 0 && X + WIDTH + right <= 1024 && Y + HEIGHT + bottom <= 768 )) \
