@@ -15,7 +15,7 @@ packages=(
   poppler-utils libpoppler-cpp-dev mupdf-tools qpdf
   libharfbuzz-dev libfontconfig-dev libdeflate-dev
   python3-reportlab
-  xvfb xauth openbox xdotool imagemagick x11-utils
+  xvfb xauth openbox xdotool imagemagick
   clang libclang-rt-14-dev
   lintian desktop-file-utils systemd man-db
 )
