@@ -14,20 +14,42 @@
 #include "platform/path_mapper.h"
 #include "platform/version.h"
 
-#include <QCloseEvent>
+#include <QApplication>
 #include <QButtonGroup>
-#include <QCoreApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
 
 namespace huevane {
 namespace {
 
 const QString kProgram = QStringLiteral("Huevane");
+const QRect kDesign(0, 0, 18510, 9690);  // the client area as designed, in twips
+
+/// A scroll bar that shows when it has the focus, as the arrow keys then move the picture.
+class FocusScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+};
 // A bar whose maximum lies below 0 runs its Qt value from 0 up to the magnitude.
 const char* const kRunsBelowZero = "runsBelowZero";
 
@@ -102,85 +124,129 @@ ColorSelect::ColorSelect(settings::SettingsStore& store, platform::FileSystem& f
 {
     setObjectName(QStringLiteral("ColorSelect"));
     setFont(designFont(8.25));
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("design"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    canvas_ = new QWidget;
+    scroll_->setWidget(canvas_);
+    canvas_->installEventFilter(this);
+    scroll_->viewport()->installEventFilter(this);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(scroll_);
     buildControls();
+    // A control that takes the focus, by Tab or its access key, scrolls into sight.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && canvas_->isAncestorOf(now))
+            scroll_->ensureWidgetVisible(now, pixels(120), pixels(120));
+    });
 
-    resize(pixels(18510), pixels(9690));
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    setMinimumSize(pixels(3000), pixels(2000));
+    fitToScreen(QSize(pixels(60), pixels(450)));
     Form_Load();
+}
+
+void ColorSelect::fitToScreen(QSize frame)
+{
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    resize(pixels(kDesign).size().boundedTo(room.size() - frame));
+    QRect outer(QPoint(), size() + frame);
+    outer.moveCenter(room.center());
+    outer.moveTopLeft(QPoint(std::max(room.left(), outer.left()), std::max(room.top(), outer.top())));
+    move(outer.topLeft());
+}
+
+void ColorSelect::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (fitted_)
+        return;
+    fitted_ = true;
+    // The window manager's frame is known once the window is up: fit once more with it.
+    QTimer::singleShot(200, this, [this] {
+        const QSize frame = frameGeometry().size() - size();
+        const QRect room = screen() ? screen()->availableGeometry() : QRect();
+        if (!room.contains(frameGeometry()))
+            fitToScreen(frame);
+    });
 }
 
 void ColorSelect::buildControls()
 {
     // Lower controls first: later ones lie on top, as the example's labels lie on its bands.
-    Label2 = label(this, "Label2", "Invoice Logo", {240, 240, 2415, 255});
+    Label2 = label(canvas_, "Label2", "Invoice Logo", {240, 240, 2415, 255});
     Label2->setFont(designFont(9.75, true));
     setTextColour(Label2, 0x800000);
-    Image1 = place(new ImageBox(this), "Image1", {120, 600, 5040, 2520});
-    Label3 = label(this, "Label3", "Color Match Picture", {5760, 240, 2415, 255});
+    Image1 = place(new ImageBox(canvas_), "Image1", {120, 600, 5040, 2520});
+    Label3 = label(canvas_, "Label3", "Color Match Picture", {5760, 240, 2415, 255});
     Label3->setFont(designFont(9.75, true));
     setTextColour(Label3, 0x0000C0);
 
-    Frame1 = place(new QFrame(this), "Frame1", layout_.Frame1);
+    Frame1 = place(new QFrame(canvas_), "Frame1", layout_.Frame1);
     Frame1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Picture1 = place(new PictureBox(Frame1), "Picture1", {0, 120, 4000, 2400});
     Picture1->setFocusPolicy(Qt::StrongFocus);
-    VScroll1 = place(new QScrollBar(Qt::Vertical, this), "VScroll1", layout_.VScroll1);
-    HScroll1 = place(new QScrollBar(Qt::Horizontal, this), "HScroll1", layout_.HScroll1);
+    VScroll1 = place(new FocusScrollBar(Qt::Vertical, canvas_), "VScroll1", layout_.VScroll1);
+    HScroll1 = place(new FocusScrollBar(Qt::Horizontal, canvas_), "HScroll1", layout_.HScroll1);
     for (QScrollBar* bar : {VScroll1, HScroll1}) {
         bar->setFocusPolicy(Qt::StrongFocus);
         connect(bar, &QScrollBar::valueChanged, this, [this] { scrolled(); });
     }
 
-    Label10 = label(this, "Label10", "Example", {240, 3360, 975, 255});
-    Shape1 = place(new ShapeControl(this), "Shape1", {240, 3720, 4935, 375});
-    Shade1 = place(new ShapeControl(this), "Shade1", {240, 4080, 4935, 735});
+    Label10 = label(canvas_, "Label10", "Example", {240, 3360, 975, 255});
+    Shape1 = place(new ShapeControl(canvas_), "Shape1", {240, 3720, 4935, 375});
+    Shade1 = place(new ShapeControl(canvas_), "Shade1", {240, 4080, 4935, 735});
     Shade1->setFill(Qt::white);
-    Line1 = line(this, "Line1", 840, 3720, 840, 4560);
-    Line2 = line(this, "Line2", 2640, 3720, 2640, 4080);
-    Line3 = line(this, "Line3", 840, 4080, 840, 4800);
-    Line4 = line(this, "Line4", 2640, 4080, 2640, 4800);
-    Label1 = label(this, "Label1", "Line", {360, 3780, 375, 255});
-    Label5 = label(this, "Label5", "Part", {960, 3780, 615, 255});
-    Label6 = label(this, "Label6", "Description", {2760, 3780, 1335, 255});
-    Label7 = label(this, "Label7", "AAA", {360, 4200, 375, 255});
-    Label8 = label(this, "Label8", "1234567890", {960, 4200, 1335, 255});
-    Label9 = label(this, "Label9", "WORKSHOP MANUAL", {2760, 4200, 2295, 255});
+    Line1 = line(canvas_, "Line1", 840, 3720, 840, 4560);
+    Line2 = line(canvas_, "Line2", 2640, 3720, 2640, 4080);
+    Line3 = line(canvas_, "Line3", 840, 4080, 840, 4800);
+    Line4 = line(canvas_, "Line4", 2640, 4080, 2640, 4800);
+    Label1 = label(canvas_, "Label1", "Line", {360, 3780, 375, 255});
+    Label5 = label(canvas_, "Label5", "Part", {960, 3780, 615, 255});
+    Label6 = label(canvas_, "Label6", "Description", {2760, 3780, 1335, 255});
+    Label7 = label(canvas_, "Label7", "AAA", {360, 4200, 375, 255});
+    Label8 = label(canvas_, "Label8", "1234567890", {960, 4200, 1335, 255});
+    Label9 = label(canvas_, "Label9", "WORKSHOP MANUAL", {2760, 4200, 2295, 255});
     for (QLabel* l : {Label7, Label8, Label9})
         setBackColour(l, 0xFFFFFF);
 
-    Frame2 = place(new QGroupBox(QStringLiteral("Form Type"), this), "Frame2", {240, 5040, 4815, 615});
+    Frame2 = place(new QGroupBox(QStringLiteral("Form Type"), canvas_), "Frame2", {240, 5040, 4815, 615});
     // The caption sits on the frame's top line, so the options fit below it as designed.
     Frame2->setStyleSheet(QStringLiteral(
         "QGroupBox#Frame2 { border: 1px solid palette(mid); margin-top: 6px; }"
         "QGroupBox#Frame2::title { subcontrol-origin: border; left: 6px; top: -7px; padding: 0 2px; }"));
-    OptInvoice = place(new QRadioButton(QStringLiteral("Invoice"), Frame2), "OptInvoice", {240, 240, 1095, 255});
-    OptStatement = place(new QRadioButton(QStringLiteral("Statement"), Frame2), "OptStatement", {1920, 240, 1335, 255});
+    OptInvoice = place(new QRadioButton(QStringLiteral("&Invoice"), Frame2), "OptInvoice", {240, 240, 1095, 255});
+    OptStatement = place(new QRadioButton(QStringLiteral("&Statement"), Frame2), "OptStatement", {1920, 240, 1335, 255});
     // A style sheet stops the window's font from reaching the frame's options.
     for (QWidget* w : {static_cast<QWidget*>(OptInvoice), static_cast<QWidget*>(OptStatement)})
         w->setFont(font());
-    OptFore = place(new QRadioButton(QStringLiteral("Foreground"), this), "OptFore", {240, 5880, 1575, 375});
-    OptBack = place(new QRadioButton(QStringLiteral("Background"), this), "OptBack", {240, 6240, 1575, 375});
-    OptShade = place(new QRadioButton(QStringLiteral("Shade"), this), "OptShade", {240, 6600, 1575, 375});
+    OptFore = place(new QRadioButton(QStringLiteral("&Foreground"), canvas_), "OptFore", {240, 5880, 1575, 375});
+    OptBack = place(new QRadioButton(QStringLiteral("&Background"), canvas_), "OptBack", {240, 6240, 1575, 375});
+    OptShade = place(new QRadioButton(QStringLiteral("S&hade"), canvas_), "OptShade", {240, 6600, 1575, 375});
     OptShade->hide();
 
-    Command1 = place(new QPushButton(QStringLiteral("Color Select"), this), "Command1", {2160, 5880, 1215, 495});
+    Command1 = place(new QPushButton(QStringLiteral("&Color Select"), canvas_), "Command1", {2160, 5880, 1215, 495});
     Command1->setToolTip(QStringLiteral("Open Color Picker Window"));
-    Command3 = place(new QPushButton(QStringLiteral("Color Match"), this), "Command3", {3840, 5880, 1215, 495});
+    Command3 = place(new QPushButton(QStringLiteral("Color &Match"), canvas_), "Command3", {3840, 5880, 1215, 495});
     Command3->setToolTip(QStringLiteral("Use Mouse to Select Color From the 'Color Match Picture"));
-    BtnDefaults = place(new QPushButton(QStringLiteral("Default"), this), "BtnDefaults", {2160, 6600, 1215, 495});
+    BtnDefaults = place(new QPushButton(QStringLiteral("&Default"), canvas_), "BtnDefaults", {2160, 6600, 1215, 495});
     BtnDefaults->setToolTip(QStringLiteral("Restore Colors to Default"));
 
-    Line6 = line(this, "Line6", 240, 7200, 5160, 7200);
-    Line5 = line(this, "Line5", 240, 7560, 5160, 7560);
-    lblRed = label(this, "lblRed", "Red:", {1200, 7320, 855, 255});
-    lblGreen = label(this, "lblGreen", "Green:", {2280, 7320, 975, 255});
-    lblBlue = label(this, "lblBlue", "Blue: ", {3480, 7320, 975, 255});
-    Label4 = label(this, "Label4", "", {240, 7680, 4935, 1815});
+    Line6 = line(canvas_, "Line6", 240, 7200, 5160, 7200);
+    Line5 = line(canvas_, "Line5", 240, 7560, 5160, 7560);
+    lblRed = label(canvas_, "lblRed", "Red:", {1200, 7320, 855, 255});
+    lblGreen = label(canvas_, "lblGreen", "Green:", {2280, 7320, 975, 255});
+    lblBlue = label(canvas_, "lblBlue", "Blue: ", {3480, 7320, 975, 255});
+    Label4 = label(canvas_, "Label4", "", {240, 7680, 4935, 1815});
     Label4->setWordWrap(true);
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setBackColour(Label4, 0xC0FFFF);
-    btnExit = place(new QPushButton(QStringLiteral("Close"), this), "btnExit", {9960, 8880, 1215, 495});
+    btnExit = place(new QPushButton(QStringLiteral("C&lose"), canvas_), "btnExit", {9960, 8880, 1215, 495});
 
     for (QLabel* l : {Label1, Label4, Label5, Label6, Label9})
         l->setFont(designFont(9.75));
@@ -210,11 +276,18 @@ void ColorSelect::buildControls()
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    // However small the window is made, every button and the help text stay in reach.
+    // The design keeps every button and the help text however narrow the window; a window
+    // smaller than that scrolls the design.
     QRect reach = Label4->geometry();
     for (const QAbstractButton* b : findChildren<QAbstractButton*>())
-        reach |= QRect(b->mapTo(this, QPoint()), b->size());
-    setMinimumSize(reach.right() + 1 + pixels(120), reach.bottom() + 1 + pixels(120));
+        reach |= QRect(b->mapTo(canvas_, QPoint()), b->size());
+    canvas_->setMinimumSize(reach.right() + 1 + pixels(120), pixels(kDesign.height()));
+    noLogo_ = new QLabel(Frame1);
+    noLogo_->setObjectName(QStringLiteral("noLogo"));
+    noLogo_->setWordWrap(true);
+    noLogo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    noLogo_->setMargin(pixels(120));
+    noLogo_->lower();  // under the picture, whose focus frame then shows
     platform::keepAccessKeysOutOfText(*this);
 }
 
@@ -237,12 +310,27 @@ void ColorSelect::LoadLOGO()
     if (ended_)
         return;
     const std::optional<QString> name = logos_.find(selection_.formType());
-    if (!name)
+    if (!name) {
+        // Nothing shown yet: say where the logo goes.
+        if (Image1->picture().isNull()) {
+            const bool invoice = selection_.formType() == FormType::Invoice;
+            const QString first = LogoLocator::folder() + (invoice ? QStringLiteral("logo") : QStringLiteral("stmtlogo"));
+            const QString note = QStringLiteral("No %1 logo. Huevane shows the picture file %2, or %3wide when "
+                                                "there is one (any picture format, the name with or without its "
+                                                "extension).")
+                                     .arg(invoice ? QStringLiteral("invoice") : QStringLiteral("statement"),
+                                          platform::withHostPath(first), first);
+            Image1->setNote(note);
+            noLogo_->setText(note);
+            noLogo_->show();
+        }
         return;
+    }
     try {
         const LogoPicture logo = LogoPicture::load(files_, LogoLocator::folder() + *name);
         Image1->setPicture(logo.picture);
         Picture1->setPicture(logo.bitmap);
+        noLogo_->hide();
     } catch (const platform::Error& e) {
         endProgram(e);
     }
@@ -312,7 +400,12 @@ void ColorSelect::Command1_Click()
     frmCD owner(dialog_);
     owner.show();
     owner.move(pixels(layout_.Frame1.left() + 400), frameGeometry().top() + pixels(1000));
-    const std::optional<QColor> chosen = owner.ShowColor();
+    // The dialog opens on the colour it changes, as the example shows it.
+    const ExampleColours& shown = selection_.example();
+    const int32_t current = selection_.role() == Role::Foreground   ? shown.headingText
+                            : selection_.role() == Role::Background ? shown.headingFill
+                                                                    : shown.rowFill;
+    const std::optional<QColor> chosen = owner.ShowColor(toQColor(current));
     if (!chosen) {
         owner.close();
         return;
@@ -353,6 +446,7 @@ QSize ColorSelect::pictureTwips() const
 void ColorSelect::applyLayout()
 {
     Frame1->setGeometry(pixels(layout_.Frame1));
+    noLogo_->setGeometry(Frame1->contentsRect());
     VScroll1->setGeometry(pixels(layout_.VScroll1));
     HScroll1->setGeometry(pixels(layout_.HScroll1));
     applyRange(VScroll1, layout_.vertical);
@@ -391,7 +485,21 @@ void ColorSelect::scrolled()
 void ColorSelect::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (layout_.windowResized(twips(frameGeometry().width()), pictureTwips()))
+    followWidth();
+}
+
+bool ColorSelect::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == canvas_ || watched == scroll_->viewport()) && event->type() == QEvent::Resize)
+        followWidth();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ColorSelect::followWidth()
+{
+    // Scrolled, the design is as wide as its canvas: the viewport follows that width.
+    const int outer = frameGeometry().width() + std::max(0, canvas_->width() - scroll_->viewport()->width());
+    if (layout_.windowResized(twips(outer), pictureTwips()))
         applyLayout();
 }
 

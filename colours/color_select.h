@@ -11,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QScrollBar;
 
 namespace platform {
@@ -93,11 +94,21 @@ public:
     void BtnDefaults_Click();
     void Picture1_MouseDown(Qt::MouseButtons buttons, QPointF position);
 
+    /// The scroll area that holds the design, scrolling it in a window smaller than designed.
+    QScrollArea* design() const { return scroll_; }
+
 protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    /// Sizes the window to the design, or to the screen's free area less `frame` (what the
+    /// window manager adds) when that is smaller, and centres it there.
+    void fitToScreen(QSize frame);
+    /// Lays the logo viewport out for the width the design has, the window's or, scrolled, more.
+    void followWidth();
     void buildControls();
     void Form_Load();
     void LoadLOGO();
@@ -116,6 +127,10 @@ private:
     LogoLocator logos_;
     ColourSelection selection_;
     ViewportLayout layout_;
+    QScrollArea* scroll_;
+    QWidget* canvas_;
+    QLabel* noLogo_;  // in Frame1 while no logo was found
+    bool fitted_ = false;
     bool ended_ = false;
 };
 

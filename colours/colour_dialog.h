@@ -10,8 +10,9 @@ namespace huevane {
 class ColourDialog {
 public:
     virtual ~ColourDialog() = default;
-    /// Lets the operator choose a colour over `owner`; nothing when the operator cancels.
-    virtual std::optional<QColor> choose(QWidget& owner) = 0;
+    /// Lets the operator choose a colour over `owner`, starting on `current`; nothing when the
+    /// operator cancels.
+    virtual std::optional<QColor> choose(QWidget& owner, const QColor& current) = 0;
 };
 
 }  // namespace huevane

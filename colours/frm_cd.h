@@ -10,8 +10,8 @@ class frmCD : public QWidget {
 public:
     explicit frmCD(ColourDialog& dialog);
 
-    /// Opens the colour dialog; nothing when the operator cancels.
-    std::optional<QColor> ShowColor() { return CD1.choose(*this); }
+    /// Opens the colour dialog on `current`; nothing when the operator cancels.
+    std::optional<QColor> ShowColor(const QColor& current) { return CD1.choose(*this, current); }
 
 private:
     ColourDialog& CD1;

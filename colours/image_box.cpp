@@ -10,11 +10,19 @@ void ImageBox::setPicture(const QImage& picture)
     update();
 }
 
+void ImageBox::setNote(const QString& note)
+{
+    note_ = note;
+    update();
+}
+
 void ImageBox::paintEvent(QPaintEvent*)
 {
-    if (picture_.isNull())
-        return;
     QPainter painter(this);
+    if (picture_.isNull()) {
+        painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, note_);
+        return;
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     QSize shown = picture_.size();
     if (shown.width() > width() || shown.height() > height())

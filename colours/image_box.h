@@ -1,5 +1,6 @@
 #pragma once
 #include <QImage>
+#include <QString>
 #include <QWidget>
 
 namespace huevane {
@@ -10,6 +11,8 @@ public:
     explicit ImageBox(QWidget* parent) : QWidget(parent) {}
 
     void setPicture(const QImage& picture);
+    /// A text shown while the box has no picture.
+    void setNote(const QString& note);
     const QImage& picture() const { return picture_; }
 
 protected:
@@ -17,6 +20,7 @@ protected:
 
 private:
     QImage picture_;
+    QString note_;
 };
 
 }  // namespace huevane

@@ -16,6 +16,10 @@ void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, picture_);
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::DashLine));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)

@@ -3,10 +3,10 @@
 
 namespace huevane {
 
-/// Qt's colour dialog, modal over its owner, not preset.
+/// Qt's colour dialog, modal, its top left corner on its owner's (inside the screen).
 class PlatformColourDialog : public ColourDialog {
 public:
-    std::optional<QColor> choose(QWidget& owner) override;
+    std::optional<QColor> choose(QWidget& owner, const QColor& current) override;
 };
 
 }  // namespace huevane

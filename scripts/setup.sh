@@ -33,20 +33,21 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-build_all() {
+# Builds the given targets, or everything (tests and benchmarks too) when none is given.
+compile() {
   cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVIK_BENCHMARKS=ON >/dev/null
-  cmake --build "$build" -j "$(nproc)"
+  if [ $# -gt 0 ]; then cmake --build "$build" -j "$(nproc)" --target "$@"; else cmake --build "$build" -j "$(nproc)"; fi
 }
 
 case "$mode" in
   demo)
     install_missing
-    build_all
+    compile brevix huevane  # the demo runs the programs only
     exec bash "$top/demo/run-demo.sh" "$build"
     ;;
   test)
     install_missing
-    build_all
+    compile
     cd "$build"
     ctest --output-on-failure -j "$(nproc)"
     ;;

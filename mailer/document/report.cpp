@@ -1,5 +1,6 @@
 #include "mailer/document/report.h"
 
+#include "mailer/document/text_fit.h"
 #include "platform/cp1252.h"
 #include "platform/error.h"
 
@@ -132,8 +133,29 @@ private:
             if (item.kind == PageItem::Kind::Text && item.text.isEmpty() && !c.style.fillColor.isValid()
                 && item.number == PageItem::Number::None)
                 continue;
+            if (c.style.secondLine && addTwoLines(page, item))
+                continue;
             page.add(std::move(item));
         }
+    }
+
+    /// A message too long for one readable line prints as two, the second one line pitch
+    /// below the first (8.5 pt on the design's 90-twip grid), each whole however narrow.
+    static bool addTwoLines(Page& page, PageItem& item)
+    {
+        constexpr int kLinePitch = 180;
+        const std::vector<std::string> lines = messageLines(item);
+        if (lines.size() < 2)
+            return false;
+        PageItem second = item;
+        item.text = platform::fromCp1252(lines[0]);
+        item.rect.setHeight(kLinePitch);
+        second.text = platform::fromCp1252(lines[1]);
+        second.rect.translate(0, kLinePitch);
+        second.rect.setHeight(kLinePitch);
+        page.add(std::move(item));
+        page.add(std::move(second));
+        return true;
     }
 
     Report& report_;

@@ -47,7 +47,7 @@ std::vector<Section> statementDesign()
         {"ToAddr4",       Field,    "ToAddr4",               360, 1080, 4680,  270, "free text",                                  ""},
         {"Label44",       Label,    "Amount Paid ",         8730, 1350, 1350,  270, "right",                                      "BG"},
         {"Shape1",        Box,      "",                    10170, 1350, 1170,  270, "",                                           ""},
-        {"RemitDiscount", Field,    "RemitDiscount",        5580, 1710, 5760,  270, "Arial 8.5 pt, right, text RGB(192,0,0), free text", ""},
+        {"RemitDiscount", Field,    "RemitDiscount",        5580, 1710, 5760,  270, "Arial 8.5 pt, right, text RGB(192,0,0), second line", ""},
         {"Logo2",         Image,    "",                       90, 2160, 6030, 2160, "",                                           ""},
         {"Logo1",         Image,    "",                      360, 2160, 4410, 2160, "",                                           "", Hidden},
         {"Field7",        Field,    "Msg1",                 6300, 2520, 5130,  270, "Arial 8.5 pt, free text",                    ""},
@@ -135,7 +135,7 @@ std::vector<Section> statementDesign()
         {"Label47",       Label,    "PAY THIS AMOUNT ------>", 5940, 990, 2700,  270, "fill RGB(255,233,233)",                      "SHADE"},
         {"Label28",       Label,    "BALANCE DUE",          8820,  990, 1260,  270, "Microsoft Sans Serif 8.5 pt, fill RGB(255,255,255)", "BG"},
         {"BalanceDue",    Field,    "RemBalanceDue",       10080,  990,  990,  270, kShade,                                       "SHADE"},
-        {"Discount",      Field,    "Discount",             4770, 1440, 6300,  360, "Microsoft Sans Serif 8.5 pt, right, text RGB(192,0,0), free text", ""},
+        {"Discount",      Field,    "Discount",             4770, 1440, 6300,  360, "Microsoft Sans Serif 8.5 pt, right, text RGB(192,0,0), second line", ""},
     }, normal));
 
     return sections;

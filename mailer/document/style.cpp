@@ -32,6 +32,8 @@ Style parseStyle(QStringView text, const Style& base)
             style.align = Align::Right;
         else if (part == u"free text")
             style.freeText = true;
+        else if (part == u"second line")
+            style.secondLine = true;
         else if (part.startsWith(u"fill "))
             style.fillColor = parseRgb(part, part.mid(5));
         else if (part.startsWith(u"text "))

@@ -16,11 +16,13 @@ struct Style {
     QColor textColor = Qt::black;
     QColor fillColor;
     bool freeText = false;  ///< names, descriptions, messages: may be cut after a whole word
+    bool secondLine = false;  ///< a message carrying an amount: never cut, may take a second line
 };
 
 /// Applies a style description as the designs write it, on top of `base`:
 /// parts separated by ", ", each a font ("Microsoft Sans Serif 8.5 pt"), an alignment
-/// ("left", "center", "right"), "fill RGB(r,g,b)", "text RGB(r,g,b)" or "free text".
+/// ("left", "center", "right"), "fill RGB(r,g,b)", "text RGB(r,g,b)", "free text" or
+/// "second line".
 /// Raises std::invalid_argument naming the part it cannot read.
 Style parseStyle(QStringView text, const Style& base = Style());
 

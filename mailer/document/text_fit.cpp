@@ -113,4 +113,32 @@ FittedText fitText(const PageItem& item, std::string bytes)
     return out;
 }
 
+std::vector<std::string> messageLines(const PageItem& item)
+{
+    std::string bytes = platform::toCp1252(item.text);
+    const FaceMetrics& m = faceMetrics(item.style.family, item.style.size);
+    const double room = item.rect.width();
+    if (widthOf(m, bytes, bytes.size()) * kLeast <= room + kSlack)
+        return {bytes};
+    size_t bestEnd = 0, bestStart = 0;
+    double best = 0;
+    for (size_t i = 1; i < bytes.size(); ++i) {
+        if (bytes[i] != ' ' || bytes[i - 1] == ' ')
+            continue;
+        const size_t start = bytes.find_first_not_of(' ', i);
+        if (start == std::string::npos)
+            break;
+        const double first = widthOf(m, bytes, i);
+        const double wider = std::max(first, widthOf(m, bytes, bytes.size()) - widthOf(m, bytes, start));
+        if (bestEnd == 0 || wider < best) {
+            bestEnd = i;
+            bestStart = start;
+            best = wider;
+        }
+    }
+    if (bestEnd == 0 || bytes.find_first_not_of(' ') >= bestEnd)
+        return {bytes};
+    return {bytes.substr(0, bestEnd), bytes.substr(bestStart)};
+}
+
 }  // namespace document

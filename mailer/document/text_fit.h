@@ -2,6 +2,7 @@
 #include "mailer/document/page.h"
 
 #include <string>
+#include <vector>
 
 namespace document {
 
@@ -35,5 +36,10 @@ FittedText fitText(const PageItem& item);
 
 /// The same for Windows-1252 bytes given apart from the item's own text.
 FittedText fitText(const PageItem& item, std::string bytes);
+
+/// A message that must print whole, as the lines it takes (Windows-1252): one while it fits
+/// its box at 70% of its width or more; else two, broken at the blank that makes the wider of
+/// them narrowest, each then narrowed as a value. One long word stays one line.
+std::vector<std::string> messageLines(const PageItem& item);
 
 }  // namespace document

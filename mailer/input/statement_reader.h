@@ -17,8 +17,8 @@ namespace input {
 void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<Details>& details,
                modBrevix& run);
 
-/// Raises the BadRecord that names `AcctNo`.
-[[noreturn]] void DataError(const std::string& AcctNo);
+/// Raises the BadRecord that names `AcctNo`, and the line that cannot be read and why.
+[[noreturn]] void DataError(const std::string& AcctNo, int line = 0, const QString& problem = {});
 
 /// True when `name` can stand as a file or folder name without leading out of its folder, and
 /// in a request's ATTACH line without splitting it.

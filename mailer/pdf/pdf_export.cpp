@@ -2,6 +2,7 @@
 
 #include "mailer/pdf/writer.h"
 #include "platform/file_system.h"
+#include "platform/version_numbers.h"
 
 namespace pdf {
 
@@ -43,6 +44,7 @@ void PdfExport::endRun(int pageCount)
 void PdfExport::finish()
 {
     open();
+    writer_->setInformation(Title, QStringLiteral("Brevix " TORVIK_VERSION));
     writer_->finish();
     out_->file->commit();
     writer_.reset();

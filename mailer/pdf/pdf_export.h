@@ -28,6 +28,8 @@ public:
     /// Called after every page: the place for work that must happen while a long document is
     /// written.
     std::function<void()> BetweenPages;
+    /// The document's title, as a viewer or an archive search shows it; set before finish().
+    QString Title;
 
     explicit PdfExport(platform::FileSystem& fs);
     ~PdfExport() override;

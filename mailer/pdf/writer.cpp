@@ -470,6 +470,19 @@ void Writer::finish()
     put(kids + "] >>\nendobj\n");
     beginObject(kCatalog);
     put("<< /Type /Catalog /Pages " + ref(kPageTree) + " >>\nendobj\n");
+    // Text strings as UTF-16 with its byte order mark: any account or program name goes in.
+    auto textString = [](const QString& text) {
+        std::string hex = "<FEFF";
+        char unit[5];
+        for (QChar c : text) {
+            std::snprintf(unit, sizeof unit, "%04X", c.unicode());
+            hex += unit;
+        }
+        return hex + '>';
+    };
+    const int info = newObject();
+    beginObject(info);
+    put("<< /Title " + textString(title_) + " /Producer " + textString(producer_) + " >>\nendobj\n");
 
     const QByteArray id = hash_.result().toHex().toUpper();
     const uint64_t xref = written_;
@@ -483,7 +496,7 @@ void Writer::finish()
             table.clear();
         }
     }
-    table += "trailer\n<< /Size " + std::to_string(offsets_.size()) + " /Root " + ref(kCatalog) + " /ID [<"
+    table += "trailer\n<< /Size " + std::to_string(offsets_.size()) + " /Root " + ref(kCatalog) + " /Info " + ref(info) + " /ID [<"
              + id.toStdString() + "> <" + id.toStdString() + ">] >>\nstartxref\n" + std::to_string(xref)
              + "\n%%EOF\n";
     put(table);

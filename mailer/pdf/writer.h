@@ -47,7 +47,13 @@ public:
     /// The page count texts left empty on the pages added since the last call print `pageCount`:
     /// every such page refers to one small drawing that is written now.
     void endRun(int pageCount) override;
-    /// Writes the fonts, the page tree and the trailer.
+    /// The document information that finish() writes: a title and the program that made it.
+    void setInformation(const QString& title, const QString& producer)
+    {
+        title_ = title;
+        producer_ = producer;
+    }
+    /// Writes the fonts, the page tree, the document information and the trailer.
     void finish();
 
     int pageCount() const { return static_cast<int>(pageIds_.size()); }
@@ -97,6 +103,8 @@ private:
     Deflater deflater_;
     QCryptographicHash hash_{QCryptographicHash::Md5};
     bool finished_ = false;
+    QString title_;
+    QString producer_;
 };
 
 }  // namespace pdf

@@ -87,11 +87,22 @@ const document::Pages& StatementJob::render(const QString& StmtFile)
     return *combined_;
 }
 
+void StatementJob::render(const QString& StmtFile, pdf::PdfExport& exporter)
+{
+    render(StmtFile, static_cast<document::PageSink&>(exporter));
+    exporter.Title = QStringLiteral("Statement ") + platform::fromCp1252(run_.AcctNo);
+    if (!date_.isEmpty())
+        exporter.Title += QStringLiteral(" of ") + date_;
+    if (run_.HasDetails && run_.HeaderCount >= 1)
+        exporter.Title += QStringLiteral(" with invoice details");
+}
+
 void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
 {
     run_.StmtPath = StmtFile;
     document::Statement statement(run_, fs_);
     statement.Run(sink);
+    date_ = platform::fromCp1252(statement.Fields().value(u"Date")).trimmed();
 
     // The invoice pages follow only when the detail file names at least one invoice; an empty
     // one adds nothing.

@@ -12,6 +12,9 @@ namespace document {
 class PageSink;
 class Pages;
 }
+namespace pdf {
+class PdfExport;
+}
 
 namespace run {
 
@@ -45,6 +48,8 @@ public:
     const document::Pages& render(const QString& StmtFile);
     /// The same pages handed to `sink` one by one as they are laid out, none held.
     void render(const QString& StmtFile, document::PageSink& sink);
+    /// The same into a PDF, which is titled after the statement ("Statement 12345 of 11/30/26").
+    void render(const QString& StmtFile, pdf::PdfExport& exporter);
 
     /// Called between two pages of every PDF the job writes: the place for a keep-alive that a
     /// statement of many pages must not starve.
@@ -64,6 +69,7 @@ private:
     std::unique_ptr<document::Pages> combined_;
     QString pdfPath_;
     QString stagedPath_;
+    QString date_;  // the statement date of the last statement rendered
     bool archived_ = false;
 };
 

@@ -175,7 +175,7 @@ std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::F
         } catch (const StatementRefused&) {
             error = std::current_exception();
         } catch (const input::BadRecord& e) {
-            error = goOnAfterRefusal ? std::make_exception_ptr(StatementRefused(onDisk(entry), e.message()))
+            error = goOnAfterRefusal ? std::make_exception_ptr(StatementRefused(onDisk(entry), e.messageAbout(onDisk(entry))))
                                      : std::current_exception();
         } catch (...) {
             error = std::current_exception();

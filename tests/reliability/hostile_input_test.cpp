@@ -61,7 +61,7 @@ QMap<QString, qint64> snapshot(const RunRig& rig)
 
 std::string account(const std::string& text)
 {
-    return ": An Error has occured on Account " + text + ". It stays";
+    return ": An Error has occured on Account " + text + ". Line ";
 }
 
 TEST(HostileInput, GivesItsMessageKeepsTheFileAndWritesNothing)
@@ -82,6 +82,8 @@ TEST(HostileInput, GivesItsMessageKeepsTheFileAndWritesNothing)
         {"reference with a control character", "1.txt", statement("555", "01\x7f" "05"), account("555")},
         {"reference with an attachment separator", "1.txt", statement("555", "0105|evil.pdf"), account("555")},
         {"binary garbage", "1.txt", garbage(64 * 1024), account("")},
+        {"a short record", "1.txt", statement("555", "0105") + "D\t1\r\n",
+         "temp\\1.txt: An Error has occured on Account 555. Line 5 of \\\\host\\parlow\\email7\\statements\\temp\\1.txt "},
         {"garbage after a good start", "1.txt", statement("555", "0105") + garbage(4096), account("555")},
         {"100,000 lines ending in a short record", "1.txt",
          statement("555", "0105", detailLines(99994) + "D\t1\r\n"), account("555")},

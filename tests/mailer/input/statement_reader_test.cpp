@@ -30,6 +30,7 @@ struct Read {
             ReadInput(in, fields, details, run);
         } catch (const BadRecord& e) {
             error = e.message().toStdString();
+            where = QStringLiteral("line %1: %2").arg(e.line()).arg(e.problem()).toStdString();
         }
     }
     int lines() const { return details ? details->Count() : 0; }
@@ -38,6 +39,7 @@ struct Read {
     std::unique_ptr<Details> details;
     modBrevix run;
     std::string error;
+    std::string where;  ///< the line that could not be read, and why
 };
 
 const std::string kStar = "*\tTORVIK HARDWARE\t12 Mill Rd\tSpringfield\tOR 97477\tMsg one\tMsg two\tMsg three";
@@ -105,6 +107,27 @@ TEST(StatementReader, ShortRecordsStopTheReadingAndNameTheAccount)
             EXPECT_EQ(r.run.CompanyLine, "") << c.name;
         }
     }
+}
+
+TEST(StatementReader, AnUnreadableRecordSaysWhichLineAndWhy)
+{
+    const struct {
+        std::string text, where;
+    } cases[] = {
+        {"D\t1", "line 1: a D record of 1 field, where 10 are needed"},
+        {kH + "\n\nF\t1\t2", "line 3: an F record of 2 fields, where 8 are needed"},
+        {"*\t1", "line 1: a * record of 1 field, where 7 are needed"},
+        {"H\t1\t2\t3\t4\t5\ta/b\t7", "line 1: an H record whose account (field 6) holds \\, /, :, | or a control "
+                                     "character, or is . or .."},
+        {kH + "\nE\tx\tC:\t\t\t\t", "line 2: an E record whose statement reference (field 2) holds \\, /, :, | or a "
+                                   "control character, or is . or .."},
+        {kH + "\nD\t1" + std::string(1, '\0'), "line 2: no statement text: it holds a NUL byte"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Read(c.text).where, c.where) << c.text;
+    EXPECT_EQ(BadRecord("555", 7, "a D record of 1 field, where 10 are needed").messageAbout("\\\\host\\s\\1.txt").toStdString(),
+              "An Error has occured on Account 555. Line 7 of \\\\host\\s\\1.txt (/mnt/unc/host/s/1.txt) is a D record "
+              "of 1 field, where 10 are needed");
 }
 
 TEST(StatementReader, OptionalFieldsNeedTheirExactFieldCount)

@@ -221,3 +221,38 @@ TEST(ReadBack, AFailedExportLeavesNoFile)
     EXPECT_EQ(QDir(fx.tree.at("unc/host/parlow/email7/statements/out")).entryList(QDir::Files | QDir::Hidden),
               QStringList());
 }
+
+// The discount messages carry an amount: however long, poppler reads them whole, each word
+// inside the message's box (the remittance one may take the free line below its own).
+TEST(ReadBack, ALongDiscountMessagePrintsItsAmountWholeInsideItsBox)
+{
+    const std::string amount = "197,530,864,219.75";
+    for (const std::string& message : {
+             "A discount of 2% of the invoiced goods, which on this statement amounts to " + amount + ", if paid by 07/10/26",
+             "A discount of 2% of the invoiced goods delivered and invoiced in the month of this statement, which on "
+             "this statement amounts to " + amount + ", is granted when the whole balance is paid by 07/10/26"}) {
+        SCOPED_TRACE(message);
+        DocumentFixture fx;
+        fx.tree.mkdir("unc/host/parlow/email7/statements/out");
+        std::string statement = testing_support::statementText(2);
+        fx.writeStatement(statement.insert(statement.size() - 2, "\t" + message));
+        const std::string bytes = exportStreamed(fx, false);
+        poppler::byte_array data(bytes.begin(), bytes.end());
+        std::unique_ptr<poppler::document> doc(poppler::document::load_from_data(&data));
+        ASSERT_TRUE(doc);
+        const std::vector<poppler::text_box> words = std::unique_ptr<poppler::page>(doc->create_page(0))->text_list();
+        // As designed: the stub's at the top of the page, the totals' after two lines (from 7260).
+        for (const QRectF box : {QRectF(360 + 5580, 720 + 1710, 5760, 270 + 180), QRectF(360 + 4770, 7260 + 1440, 6300, 360)}) {
+            QString found;
+            for (const poppler::text_box& w : words) {
+                const poppler::rectf r = w.bbox();
+                const QRectF word(r.left() * 20, r.top() * 20, r.width() * 20, r.height() * 20);
+                if (!box.contains(word.center()))
+                    continue;
+                EXPECT_TRUE(box.adjusted(-10, -40, 10, 40).contains(word)) << w.text().to_latin1();
+                found += (found.isEmpty() ? "" : " ") + QString::fromStdString(w.text().to_latin1());
+            }
+            EXPECT_EQ(found.toStdString(), message) << box.top();
+        }
+    }
+}

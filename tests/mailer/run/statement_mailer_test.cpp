@@ -1,5 +1,6 @@
 #include "mailer/run/headless_run.h"
 #include "mailer/run/statement_mailer.h"
+#include "platform/version_numbers.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "settings/settings_store.h"
@@ -63,6 +64,8 @@ TEST_F(StatementMailerTest, FilesEveryKindOfStatementThenDeletesItsInput)
     EXPECT_EQ(share.read("unc/host/tarnlnk/TVK7/STATEMENTS/0105/12345.0105.PDF"), pdf);
     EXPECT_EQ(PdfText(pdf).pages, 1);
     EXPECT_NE(PdfText(pdf).text.find("Acme Corp"), std::string::npos);
+    EXPECT_EQ(PdfText(pdf).title, "Statement 12345 of 06/30/26");
+    EXPECT_EQ(PdfText(pdf).producer, "Brevix " TORVIK_VERSION);
     EXPECT_EQ(share.readStore("in/STMT_12345.TXT"),
               "[EMAIL]\r\nMAILTO=ap@acme.example\r\nFROM=ar@torvik.example\r\n"
               "SUBJECT=TORVIK HARDWARE STATEMENT 0105\r\nATTACH=statements\\out\\12345.0105.PDF\r\n");
@@ -78,7 +81,10 @@ TEST_F(StatementMailerTest, FilesEveryKindOfStatementThenDeletesItsInput)
     const PdfText with(share.readStore("statements/out/1.0105.PDF"));
     EXPECT_EQ(with.pages, 2);
     EXPECT_NE(with.text.find("INV-778"), std::string::npos);
-    EXPECT_EQ(PdfText(share.readStore("statements/out/2.0105.PDF")).pages, 1);
+    EXPECT_EQ(with.title, "Statement 1 of 06/30/26 with invoice details");
+    const PdfText without(share.readStore("statements/out/2.0105.PDF"));
+    EXPECT_EQ(without.pages, 1);
+    EXPECT_EQ(without.title, "Statement 2 of 06/30/26");
     for (const char* folder : {"\\\\host\\parlow\\email7\\statements\\temp", "\\\\host\\parlow\\email7\\statements\\tempdet"})
         EXPECT_TRUE(fs.list(folder, "*").isEmpty()) << folder;
 }
@@ -119,6 +125,7 @@ TEST_F(StatementMailerTest, RenderWritesOnePdfAndTouchesNothingElse)
     const QString statement = share.at(share.store("statements/temp/12345.txt"));
     ASSERT_EQ(run::renderStatement(statement, share.at("preview.pdf"), run, fs, store, error), 0) << error.str();
     EXPECT_EQ(PdfText(share.read("preview.pdf")).pages, 2);
+    EXPECT_EQ(PdfText(share.read("preview.pdf")).title, "Statement 12345 of 06/30/26 with invoice details");
     EXPECT_TRUE(share.inStore("statements/temp/12345.txt"));
     EXPECT_TRUE(share.inStore("statements/tempdet/12345det.txt"));
     EXPECT_TRUE(fs.list("\\\\host\\parlow\\email7\\statements\\out", "*").isEmpty());
