@@ -72,10 +72,7 @@ public:
     /// The name, as its bytes lie on disk, of the entry that a file created at the path would
     /// replace: the path's own name, or one that differs from it only in letter case where the
     /// path is found in any case or the file system ignores case. Empty when there is none.
-    virtual QByteArray nameOnDisk(const QString& path)
-    {
-        return exists(path) ? path.section(QLatin1Char('\\'), -1).toUtf8() : QByteArray();
-    }
+    virtual QByteArray nameOnDisk(const QString& path) = 0;
     /// True when another process is known to hold the file open for writing. Only some file
     /// systems can tell; where they cannot, false.
     virtual bool openForWriting(const QString&) { return false; }

@@ -130,6 +130,9 @@ QString StatementMailer::onDisk(const platform::FolderEntry& entry) const
 MailedStatement StatementMailer::requeue(const platform::FolderEntry& entry, MailedStatement result)
 {
     settle_.restart(QString::fromLatin1(entry.bytes));
+    // Still to be taken: a run once waits for it as for any file still settling.
+    settling_ = true;
+    leftBehind_ << QStringLiteral("%1 changed while it was taken and settles again").arg(entry.name);
     result.changed = true;
     return result;
 }
@@ -209,10 +212,11 @@ std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::F
 
 namespace {
 
-/// Raised before the PDF file is created: the statement changed since the look, or a statement
-/// of the same account already waits in this batch or in the in folder.
+/// Raised before the PDF file is created: the statement changed since the look, a statement of
+/// the same account already waits in this batch (the batch ends there), or it waits for the mail
+/// sender to take the request of an account that differs only in letter case (the batch goes on).
 struct NotNow {
-    bool changed;
+    enum Why { Changed, NextBatch, Waits } why;
 };
 
 /// Equal size and time: what a rename keeps on every file system, whatever it numbers the file.
@@ -269,7 +273,7 @@ bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<
         // What was read is what stood still: a file written to since the look is taken again
         // once it settles.
         if (!detailAsLooked || fs_.stamp(run_.StmtPath) != entry.stamp)
-            throw NotNow{true};
+            throw NotNow{NotNow::Changed};
         checkCaseTwins(entry, pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef)));
         if (run_.NoEmail)
             return;
@@ -282,17 +286,20 @@ bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<
             leftBehind_ << QStringLiteral("%1 waits until the mail sender took %2, the request of an account that "
                                           "differs only in letter case")
                                .arg(entry.name, QString::fromUtf8(waiting));
-            throw NotNow{false};
+            throw NotNow{NotNow::Waits};
         }
         if (requests.contains(request.destination.toCaseFolded()))
-            throw NotNow{false};
+            throw NotNow{NotNow::NextBatch};
     };
     try {
         job_.write(run_.StmtPath, beforeFile, session_.runId());
     } catch (const NotNow& notNow) {
-        if (!notNow.changed)
+        if (notNow.why == NotNow::NextBatch)
             return false;
-        p.result = requeue(entry, p.result);
+        if (notNow.why == NotNow::Waits)
+            p.result.changed = true;  // not taken now; the next look asks again
+        else
+            p.result = requeue(entry, p.result);
         return true;
     }
     p.staged = job_.stagedPath();
@@ -366,19 +373,22 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
     // the claims, the claims before the PDFs reach the out folder, the PDFs before the hand-offs,
     // the hand-offs before the claimed files go.
     fs_.flush();
+    // A statement that cannot be claimed stops nothing but itself: the others of the batch are
+    // handed off, then its error ends the run.
     std::exception_ptr claimError;
+    QString unclaimed;
     std::vector<Prepared*> claimed;
     for (Prepared& p : prepared) {
-        if (claimError) {
-            dropWritten(p);
-            continue;
-        }
         run_.StmtPath = p.statement;
         try {
             if (claimFor(p))
                 claimed.push_back(&p);
         } catch (const ClaimFailed&) {
-            claimError = std::current_exception();
+            if (!claimError) {
+                claimError = std::current_exception();
+                unclaimed = p.statement;
+            }
+            p.result.changed = true;
         }
     }
     fs_.flush();
@@ -400,8 +410,10 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
         run_.StmtPath = p->statement;
         handoff::dropClaim(fs_, p->statement, p->detail, session_.runId());
     }
-    if (claimError)
+    if (claimError) {
+        run_.StmtPath = unclaimed;
         std::rethrow_exception(claimError);
+    }
 }
 
 std::vector<MailedStatement> StatementMailer::recover()
@@ -422,31 +434,54 @@ std::vector<MailedStatement> StatementMailer::recover()
         // their names.
         NoFields fields;
         std::unique_ptr<input::Details> details;
-        platform::LineReader in(fs_.readFile(handoff::claimedPath(run_.StmtPath, claim.runId)));
+        std::string text;
+        try {
+            text = fs_.readFile(handoff::claimedPath(run_.StmtPath, claim.runId));
+        } catch (const platform::Error& e) {
+            if (e.number() == platform::Error::FileNotFound)
+                continue;  // another run, where the lock does not hold, finished it meanwhile
+            throw;
+        }
+        platform::LineReader in(text);
         input::ReadInput(in, fields, details, run_);
         result.account = platform::fromCp1252(run_.AcctNo);
         result.pdfPath = pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef));
         const QString staged = claim.runId.isEmpty() ? result.pdfPath : stagedPathFor(result.pdfPath, claim.runId);
-        job_.publish(staged, result.pdfPath,
-                     archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef)),
-                     run_.NoEmail);
+        // Where the lock does not hold, another run may finish the same claim at the same time:
+        // a file gone under a step means that run took the step.
+        const auto unlessGone = [](const std::function<void()>& step) {
+            try {
+                step();
+                return true;
+            } catch (const platform::Error& e) {
+                if (e.number() != platform::Error::FileNotFound)
+                    throw;
+                return false;
+            }
+        };
+        unlessGone([&] {
+            job_.publish(staged, result.pdfPath,
+                         archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef)),
+                         run_.NoEmail);
+        });
         result.archived = job_.archived();
         fs_.flush();
         if (!run_.NoEmail) {
             // Only the claiming run, or its recovery, moves its request: gone means handed off.
             const PendingRequest request = requestPaths(run_, claim.runId);
-            result.handedOffBefore = !fs_.isFile(request.written);
-            if (!result.handedOffBefore) {
-                handOff(fs_, request);
-                fs_.flush();
-            }
+            result.handedOffBefore = !fs_.isFile(request.written) || !unlessGone([&] { handOff(fs_, request); });
+            fs_.flush();
             result.mailed = true;
         }
         const QString detail = detailPathFor(run_.StmtPath);
-        handoff::dropClaim(fs_, run_.StmtPath,
-                           fs_.stamp(handoff::claimedPath(detail, claim.runId)) ? detail : QString(), claim.runId);
+        unlessGone([&] {
+            handoff::dropClaim(fs_, run_.StmtPath,
+                               fs_.stamp(handoff::claimedPath(detail, claim.runId)) ? detail : QString(), claim.runId);
+        });
         finished.push_back(result);
     }
+
+    clearDeadRuns();
 
     const QString tempdet = detailPathFor(temp + QStringLiteral("\\x")).chopped(2);
     for (const platform::FolderEntry& entry : fs_.entries(tempdet, handoff::kClaimedPattern, true)) {
@@ -461,6 +496,35 @@ std::vector<MailedStatement> StatementMailer::recover()
             fs_.rename(handoff::claimedPath(original, claim.runId), original);
     }
     return finished;
+}
+
+void StatementMailer::clearDeadRuns()
+{
+    // Their claims are finished: what they wrote and never claimed (a staged PDF, a request) is
+    // nobody's, and their heartbeats tell nothing more.
+    const QString store = storeFolder(run_.ServerName, run_.StoreNumber);
+    QHash<QString, bool> dead;
+    for (const QString& folder : {store, outFolder(run_.ServerName, run_.StoreNumber)}) {
+        for (const platform::FolderEntry& entry : fs_.entries(folder, QStringLiteral(".*"), true)) {
+            QString name = entry.name;
+            for (const char* suffix : {".TXT", ".alive"})
+                if (name.endsWith(QLatin1String(suffix)))
+                    name.chop(int(qstrlen(suffix)));
+            const QString runId = name.section(QLatin1Char('.'), -1);
+            if (!handoff::isRunId(runId) || entry.stamp.kind != platform::FileStamp::Regular)
+                continue;
+            auto known = dead.find(runId);
+            if (known == dead.end())
+                known = dead.insert(runId, session_.isDead(runId));
+            if (!*known)
+                continue;
+            try {
+                fs_.remove(folder + QLatin1Char('\\') + entry.name);
+            } catch (const platform::Error&) {
+                // Another run clears it too, or it cannot go now: it is only garbage.
+            }
+        }
+    }
 }
 
 StatementPlace StatementMailer::statementPlace()

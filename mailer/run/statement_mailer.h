@@ -110,6 +110,8 @@ private:
     /// took it first.
     bool claimFor(Prepared& p);
     void handOffAll(std::vector<Prepared>& prepared);
+    /// Removes what dead runs wrote and never claimed, once their claims are finished.
+    void clearDeadRuns();
     /// Removes what the run wrote for a statement it does not hand off.
     void dropWritten(const Prepared& p);
 

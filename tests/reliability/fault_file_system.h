@@ -32,6 +32,7 @@ public:
         return inner_.entries(p, m, h);
     }
     std::optional<platform::FileStamp> stamp(const QString& p) override { watch(Op::Query, p); return inner_.stamp(p); }
+    QByteArray nameOnDisk(const QString& p) override { watch(Op::Query, p); return inner_.nameOnDisk(p); }
     bool openForWriting(const QString& p) override { watch(Op::Query, p); return inner_.openForWriting(p); }
     std::string readFile(const QString& p) override { watch(Op::Read, p); return inner_.readFile(p); }
     QString hostPath(const QString& p) override { watch(Op::HostPath, p); return inner_.hostPath(p); }

@@ -32,13 +32,15 @@ check_sent() {
     pdftotext "$STORE/statements/out/$pdf" - | grep -q "INV-$acct" || fail "$pdf has no invoice pages"
   done
 }
-settled_store() {  # nothing left waiting or claimed
-  [ -z "$(ls -A "$STORE/statements/temp" "$STORE/statements/tempdet" "$STORE/in")" ]
-}
+left_in() { find "$@" -mindepth 1 | sed "s|$STORE/||"; }
 wait_until() {  # seconds, command...
   local limit=$1; shift
   for _ in $(seq $((limit * 5))); do "$@" && return 0; sleep 0.2; done
   return 1
+}
+stop_watches() {  # as a service stop would: SIGTERM, and they end between two files
+  pkill -TERM -f "^$BREVIX --watch" || true
+  wait_until 20 bash -c "! pgrep -f '^$BREVIX --watch' >/dev/null" || fail "a watch did not end on SIGTERM"
 }
 reset_store() {
   rm -rf "$STORE"/statements/{temp,tempdet,out}/* "$STORE"/statements/{temp,tempdet,out}/.[!.]* \
@@ -61,9 +63,10 @@ reset_store
 mail_sender & SENDER=$!; BACKGROUND+=($SENDER)
 for i in $(seq 2001 2200); do drop_statement "$i"; done
 # Each workstation runs brevix --watch again whenever it ends, as a service would.
+SUPERVISORS=()
 for ws in 1 2; do
   ( while [ ! -e "$SMB_DIR/stop" ]; do brevix_on "$ws" --watch >>"$SMB_DIR/watch$ws.out" 2>>"$SMB_DIR/watch$ws.err" || true; done ) &
-  BACKGROUND+=($!)
+  SUPERVISORS+=($!); BACKGROUND+=($!)
 done
 kills=0
 for round in $(seq 6); do
@@ -71,27 +74,31 @@ for round in $(seq 6); do
   pid=$(pgrep -f "^$BREVIX --watch" | shuf -n1 || true)
   [ -n "$pid" ] && kill -KILL "$pid" && kills=$((kills + 1))
 done
-wait_until 240 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 200 ] && [ -z \"\$(ls -A '$STORE/statements/temp' '$STORE/statements/tempdet')\" ]" \
-  || fail "not done in time: $(sent_count) sent, left: $(ls -A "$STORE/statements/temp" "$STORE/statements/tempdet" | head -20)"
+wait_until 240 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 200 ] && [ -z \"\$(find '$STORE/statements/temp' '$STORE/statements/tempdet' -mindepth 1)\" ]" \
+  || fail "not done in time: $(sent_count) sent, left: $(left_in "$STORE/statements/temp" "$STORE/statements/tempdet" | head)"
 sleep 2  # a run that mailed twice would do it now
-touch "$SMB_DIR/stop"; pkill -TERM -f "^$BREVIX --watch" || true
-wait_until 20 bash -c "! pgrep -f '^$BREVIX --watch' >/dev/null" || fail "a watch did not end on SIGTERM"
+touch "$SMB_DIR/stop"; stop_watches
+for pid in "${SUPERVISORS[@]}"; do wait "$pid" 2>/dev/null || true; done
 kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
 check_sent 200
+# The next run clears what the killed ones wrote and never claimed, their heartbeats too.
+brevix_on 1 --once >/dev/null || fail "a run after the kills failed"
+[ -z "$(find "$STORE" "$STORE/statements/out" -maxdepth 1 -name '.*' | grep -v '\.[A-Za-z0-9]\{6\}$')" ] \
+  || fail "left behind: $(find "$STORE" "$STORE/statements/out" -maxdepth 1 -name '.*' | head)"
 echo "   $kills kills; $(grep -c mailed "$SMB_DIR"/watch1.out || true) and $(grep -c mailed "$SMB_DIR"/watch2.out || true) lines mailed by ws1 and ws2"
 grep -q "not carried to the file server" "$SMB_DIR"/watch*.err || fail "no run said that the lock is not carried"
-rm -f "$SMB_DIR/stop" "$SMB_DIR"/watch*
+rm -f "$SMB_DIR"/watch*
 
 echo "== the lock file deleted while held: the holder stops, the next one takes over, each once"
 reset_store
-brevix_on 1 --watch >"$SMB_DIR/w1.out" 2>"$SMB_DIR/w1.err" & W1=$!
-wait_until 20 test -s "$STORE/brevix.lock" || fail "the watch took no lock"
+brevix_on 1 --watch >"$SMB_DIR/w1.out" 2>"$SMB_DIR/w1.err" & W1=$!; BACKGROUND+=($W1)
+wait_until 20 test -s "$STORE/brevix.lock" || fail "the watch took no lock: $(cat "$SMB_DIR/w1.err")"
 rm -f "$STORE/brevix.lock"
 for i in $(seq 3001 3050); do drop_statement "$i"; done
 brevix_on 2 --once >"$SMB_DIR/w2.out" 2>"$SMB_DIR/w2.err" || true
-wait_until 60 bash -c "[ -z \"\$(ls -A '$STORE/statements/temp')\" ]" || fail "statements left after the lock file was deleted"
-kill -TERM "$W1"; wait "$W1" || true
-mail_sender & SENDER=$!; sleep 1; kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
+wait_until 60 bash -c "[ -z \"\$(find '$STORE/statements/temp' -mindepth 1)\" ]" || fail "statements left after the lock file was deleted"
+stop_watches
+mail_sender & SENDER=$!; BACKGROUND+=($SENDER); sleep 1; kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
 check_sent 50
 
 echo "== names and accounts that differ only in letter case"
@@ -100,7 +107,7 @@ drop_statement 11111 "" stmt
 drop_statement 22222 "" STMT
 drop_statement ab100 "" a1
 drop_statement AB100 "" a2
-mail_sender & SENDER=$!
+mail_sender & SENDER=$!; BACKGROUND+=($SENDER)
 for _ in 1 2 3; do brevix_on 1 --once >>"$SMB_DIR/case.out" 2>>"$SMB_DIR/case.err" || true; sleep 1; done
 kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
 check_sent "$(ls "$SENT" | wc -l)"
@@ -114,7 +121,7 @@ fi
 echo "== a statement written over SMB in pieces is mailed whole"
 reset_store
 printf '[eStatements]\nSettings\\Host=%s\nSettings\\Directory=7\nSettings\\SettleMs=1500\n' "$SMB_HOST" >"$CONFIG/Torvik/Brevix.ini"
-brevix_on 1 --watch >"$SMB_DIR/p.out" 2>"$SMB_DIR/p.err" & W1=$!
+brevix_on 1 --watch >"$SMB_DIR/p.out" 2>"$SMB_DIR/p.err" & W1=$!; BACKGROUND+=($W1)
 target=$MNT2/$SMB_HOST/parlow/email7/statements/temp/4001.txt
 {
   printf '*\tTORVIK HARDWARE\t12 Mill Rd\tSpringfield OR\t\tThank you\t\t\r\nH\tAcme Corp\t1 Main St\tEugene OR 97401\t\t06/30/26\t4001\t150.00\r\n'; sleep 0.5
@@ -123,7 +130,7 @@ target=$MNT2/$SMB_HOST/parlow/email7/statements/temp/4001.txt
   printf '345.67\r\n'
 } >"$target"
 wait_until 30 test -e "$STORE/in/STMT_4001.TXT" || fail "the statement written in pieces was not mailed: $(cat "$SMB_DIR/p.err")"
-kill -TERM "$W1"; wait "$W1" || true
+stop_watches
 pdftotext "$STORE/statements/out/4001.0105.PDF" - | grep -q "12,345.67" || fail "mailed before it was whole"
 pdftotext "$STORE/statements/out/4001.0105.PDF" - | grep -q "Nuts" || fail "mailed without its last line"
 echo "PASS"
