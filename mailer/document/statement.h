@@ -1,4 +1,5 @@
 #pragma once
+#include "mailer/document/document_cache.h"
 #include "mailer/document/report.h"
 #include "mailer/input/mod_brevix.h"
 #include "mailer/input/records.h"
@@ -12,7 +13,8 @@ namespace document {
 /// statement line, totals. Reads run.StmtPath and the logos through the file system.
 class Statement : public Report {
 public:
-    Statement(input::modBrevix& run, platform::FileSystem& fs);
+    /// `cache`: what the run's documents share; without one the statement makes its own.
+    Statement(input::modBrevix& run, platform::FileSystem& fs, DocumentCache* cache = nullptr);
 
     /// The statement's lines as read; null before the first line is read.
     const input::Details* details() const { return Details_.get(); }
@@ -29,10 +31,14 @@ protected:
 private:
     void Recolour(Section& section, bool shade);
     void LoadLogo();
-    QImage LoadPicture(const QString& path);
+    QImage LoadPicture(const QString& path, const platform::FileStamp& stamp);
+    /// Whether a logo file is there, and how it stands.
+    std::optional<platform::FileStamp> LogoFile(const QString& path);
 
     input::modBrevix& run_;
     platform::FileSystem& fs_;
+    std::unique_ptr<DocumentCache> ownCache_;
+    DocumentCache& cache_;
     std::unique_ptr<input::Details> Details_;
     int64_t row_ = 1;
 };

@@ -14,6 +14,7 @@ class FileWriter;
 namespace pdf {
 
 class Writer;
+class RenderCache;
 
 /// Writes pages as a PDF file through the file system, page by page as a report lays them out,
 /// so a statement of any length is written in bounded memory. The file appears whole at
@@ -29,7 +30,8 @@ public:
     /// written.
     std::function<void()> BetweenPages;
 
-    explicit PdfExport(platform::FileSystem& fs);
+    /// `cache`: what the run's documents share; without one the export makes its own.
+    explicit PdfExport(platform::FileSystem& fs, RenderCache* cache = nullptr);
     ~PdfExport() override;
 
     void addPage(document::Page&& page) override;
@@ -45,6 +47,7 @@ private:
     void open();
 
     platform::FileSystem& fs_;
+    RenderCache* cache_;
     std::unique_ptr<FileOutput> out_;
     std::unique_ptr<Writer> writer_;
 };

@@ -4,6 +4,7 @@
 #include "mailer/document/pages.h"
 #include "mailer/document/statement.h"
 #include "mailer/pdf/pdf_export.h"
+#include "mailer/pdf/render_cache.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/cp1252.h"
 #include "platform/error.h"
@@ -34,7 +35,11 @@ private:
 
 }  // namespace
 
-StatementJob::StatementJob(input::modBrevix& run, platform::FileSystem& fs) : run_(run), fs_(fs) {}
+StatementJob::StatementJob(input::modBrevix& run, platform::FileSystem& fs, pdf::RenderCache* cache)
+    : run_(run), fs_(fs), ownCache_(cache ? nullptr : std::make_unique<pdf::RenderCache>()),
+      cache_(cache ? *cache : *ownCache_)
+{
+}
 
 StatementJob::~StatementJob() = default;
 
@@ -48,7 +53,7 @@ void StatementJob::write(const QString& StmtFile, const std::function<void()>& b
 {
     pdfPath_.clear();
     archived_ = false;
-    pdf::PdfExport exporter(fs_);
+    pdf::PdfExport exporter(fs_, &cache_);
     exporter.Option = 0;
     // The name holds StmtRef, which reading the statement sets: the file opens at the first page.
     exporter.NameFile = [&] {
@@ -72,7 +77,7 @@ const document::Pages& StatementJob::render(const QString& StmtFile)
 void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
 {
     run_.StmtPath = StmtFile;
-    document::Statement statement(run_, fs_);
+    document::Statement statement(run_, fs_, &cache_.document());
     statement.Run(sink);
 
     // The invoice pages follow only when the detail file names at least one invoice; an empty
@@ -80,7 +85,7 @@ void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
     run_.HasDetails = false;
     run_.DetPath = detailPathFor(StmtFile);
     if (fs_.isFile(run_.DetPath)) {
-        document::InvoiceDetails details(run_, fs_);
+        document::InvoiceDetails details(run_, fs_, &cache_.document());
         InvoicePages invoices(sink, run_);
         details.Run(invoices);
         run_.HasDetails = true;
