@@ -35,7 +35,9 @@ void Statement::ActiveReport_ReportStart() {}
 
 void Statement::ActiveReport_DataInitialize()
 {
-    platform::LineReader in(fs_.readFile(run_.StmtPath));
+    // Read a piece at a time: a statement of millions of lines is never held whole.
+    std::shared_ptr<platform::FileReader> file = fs_.openFile(run_.StmtPath);
+    platform::LineReader in([file](char* buffer, size_t size) { return file->read(buffer, size); });
     Details_.reset();
     for (const char* name : kFields)
         Fields().add(QLatin1String(name));
