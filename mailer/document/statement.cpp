@@ -110,16 +110,16 @@ void Statement::ActiveReport_FetchData(bool& eof)
     eof = false;
     const input::Detail& d = Details_->Item(static_cast<int32_t>(row_));
     FieldList& f = Fields();
-    f.setField("InvDate", d.InvDate);
-    f.setField("Invno", d.Invno);
-    f.setField("InvDesc", d.InvDesc);
-    f.setField("InvAmount", d.InvAmount);
-    f.setField("FutDue", d.FutDue);
-    f.setField("CurDue", d.CurDue);
-    f.setField("Due30", d.Due30);
-    f.setField("Due60", d.Due60);
-    f.setField("Due90", d.Due90);
-    f.setField("DueAmount", d.DueAmount);
+    if (lineFields_.empty()) {
+        // Looked up by name once, not for every line.
+        for (const char* name : {"InvDate", "Invno", "InvDesc", "InvAmount", "FutDue", "CurDue", "Due30", "Due60",
+                                 "Due90", "DueAmount"})
+            lineFields_.push_back(f.indexOf(QString::fromLatin1(name)));
+    }
+    const std::string* values[] = {&d.InvDate, &d.Invno, &d.InvDesc, &d.InvAmount, &d.FutDue,
+                                   &d.CurDue,  &d.Due30, &d.Due60,   &d.Due90,     &d.DueAmount};
+    for (size_t i = 0; i < lineFields_.size(); ++i)
+        f.setField(lineFields_[i], *values[i]);
     ++row_;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/file_system.h"
 
 #include <memory>
+#include <vector>
 
 namespace document {
 
@@ -41,6 +42,7 @@ private:
     DocumentCache& cache_;
     std::unique_ptr<input::Details> Details_;
     int64_t row_ = 1;
+    std::vector<int> lineFields_;  ///< the field of each value of a statement line
 };
 
 }  // namespace document
