@@ -3,6 +3,8 @@
 #include "mailer/document/font_table.h"
 #include "mailer/document/picture.h"
 
+#include <chrono>
+
 namespace document {
 
 DocumentCache::DocumentCache() = default;
@@ -41,8 +43,14 @@ const FaceMetrics& DocumentCache::metrics(const QString& designFamily, double po
 QImage DocumentCache::picture(platform::FileSystem& fs, const QString& path, const platform::FileStamp& stamp,
                               QSize frame)
 {
-    // A link is read every time: its own time says nothing of the file it leads to.
-    const bool keep = stamp.kind == platform::FileStamp::Regular;
+    // A link is read every time: its own time says nothing of the file it leads to. Nor is a file
+    // kept that changed within a tick of the file system's clock: a change in the same tick
+    // would leave its time as it is.
+    constexpr qint64 kRacyNs = 50'000'000;
+    const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
+    const bool keep = stamp.kind == platform::FileStamp::Regular && now - stamp.mtimeNs > kRacyNs;
     if (keep) {
         std::lock_guard<std::mutex> hold(mutex_);
         for (const Picture& p : pictures_)
