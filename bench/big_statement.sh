@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Bounded memory: renders one statement of LINES lines (default 1,000,000) with `brevix --render`
+# Bounded memory: renders one statement of LINES lines (default 2,000,000) with `brevix --render`
 # under a virtual memory limit (default 256 MiB) and prints the time, the peak resident memory
 # and the pages written. Fails when the render fails or the limit is hit.
 # Usage: bench/big_statement.sh [BUILD_FOLDER] [LINES] [LIMIT_MIB]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
-lines=${2:-1000000}
+lines=${2:-2000000}
 limit=${3:-256}
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/brevix-big.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT

@@ -2,7 +2,8 @@
 # Soak: COUNT one-page statements (default 10,000) through the real `brevix --once` on a local
 # share. Prints statements per second (overall, and over the first and the last tenth), the
 # resident memory after the first 100 statements, the highest after that, and the peak.
-# Usage: bench/soak.sh [BUILD_FOLDER] [COUNT]; BREVIX=path runs another build of the program.
+# Usage: bench/soak.sh [BUILD_FOLDER] [COUNT]; BREVIX=path runs another build of the program;
+# OUT_FILES=N fills the out folder with N earlier PDFs first (a store's years of statements).
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 count=${2:-10000}
@@ -13,6 +14,9 @@ store="$scratch/unc/host/parlow/email7"
 mkdir -p "$store/statements/temp" "$store/statements/tempdet" "$store/statements/out" "$store/in" \
   "$scratch/unc/host/tarnlnk/TVK7/STATEMENTS/0105" "$scratch/config" "$scratch/install"
 bash "$(dirname "$0")/drop_statements.sh" "$store/statements/temp" "$count"
+if [ "${OUT_FILES:-0}" -gt 0 ]; then
+  (cd "$store/statements/out" && seq -f '%.0f.0105.PDF' 5000001 $((5000000 + OUT_FILES)) | xargs touch)
+fi
 sync  # the first flush of the run must not write out the statements just dropped
 
 # The statements lie ready before the run: no settle wait (SETTLE_MS sets one).

@@ -153,6 +153,42 @@ FileStamp stampOf(const struct stat& st)
     return s;
 }
 
+/// A whole file's bytes given out a piece at a time.
+class BytesReader : public FileReader {
+public:
+    explicit BytesReader(std::string bytes) : bytes_(std::move(bytes)) {}
+    size_t read(char* buffer, size_t size) override
+    {
+        const size_t n = bytes_.copy(buffer, size, pos_);
+        pos_ += n;
+        return n;
+    }
+
+private:
+    std::string bytes_;
+    size_t pos_ = 0;
+};
+
+/// A file opened for reading, read as asked.
+class OpenReader : public FileReader {
+public:
+    OpenReader(int fd, QString path) : path_(std::move(path)) { in_.fd = fd; }
+    size_t read(char* buffer, size_t size) override
+    {
+        for (;;) {
+            const ssize_t n = ::read(in_.fd, buffer, size);
+            if (n >= 0)
+                return static_cast<size_t>(n);
+            if (errno != EINTR)
+                throw Error::fromErrno(errno, path_);
+        }
+    }
+
+private:
+    Fd in_;
+    QString path_;
+};
+
 /// Collects the parts for one writeFile at commit.
 class CollectedFile : public FileWriter {
 public:
@@ -171,6 +207,11 @@ private:
 bool FolderEntry::mapsBack() const
 {
     return QFile::encodeName(name) == bytes;
+}
+
+std::unique_ptr<FileReader> FileSystem::openFile(const QString& path)
+{
+    return std::make_unique<BytesReader>(readFile(path));
 }
 
 std::unique_ptr<FileWriter> FileSystem::startFile(const QString& path)
@@ -206,34 +247,55 @@ QString LocalFileSystem::hostPath(const QString& path)
     return QFile::decodeName(host(path));
 }
 
+namespace {
+
+/// stat of a mapped path (following a link), from what its mapping saw when it can tell.
+bool statMapped(const std::optional<QString>& mapped, const EntryLook& look, struct stat& st)
+{
+    if (!mapped || look.state == EntryLook::NotThere)
+        return false;
+    if (look.state == EntryLook::There && !S_ISLNK(look.st.st_mode)) {
+        st = look.st;
+        return true;
+    }
+    return ::stat(QFile::encodeName(*mapped).constData(), &st) == 0;
+}
+
+}  // namespace
+
 bool LocalFileSystem::exists(const QString& path)
 {
-    const std::optional<QString> mapped = mapper_.toHost(path);
+    EntryLook look;
+    const std::optional<QString> mapped = mapper_.toHost(path, &look);
     struct stat st;
-    return mapped && ::stat(QFile::encodeName(*mapped).constData(), &st) == 0;
+    return statMapped(mapped, look, st);
 }
 
 bool LocalFileSystem::isFile(const QString& path)
 {
-    const std::optional<QString> mapped = mapper_.toHost(path);
+    EntryLook look;
+    const std::optional<QString> mapped = mapper_.toHost(path, &look);
     struct stat st;
-    return mapped && ::stat(QFile::encodeName(*mapped).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return statMapped(mapped, look, st) && S_ISREG(st.st_mode);
 }
 
 bool LocalFileSystem::isFolder(const QString& path)
 {
-    const std::optional<QString> mapped = mapper_.toHost(path);
+    EntryLook look;
+    const std::optional<QString> mapped = mapper_.toHost(path, &look);
     struct stat st;
-    return mapped && ::stat(QFile::encodeName(*mapped).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return statMapped(mapped, look, st) && S_ISDIR(st.st_mode);
 }
 
 QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
 {
+    mapper_.newLook();
     return scan(folder, pattern, false);
 }
 
 QString LocalFileSystem::firstMatch(const QString& folder, const QString& pattern)
 {
+    mapper_.newLook();
     return scan(folder, pattern, true).value(0);
 }
 
@@ -278,6 +340,7 @@ QStringList LocalFileSystem::scan(const QString& folder, const QString& pattern,
 std::vector<FolderEntry> LocalFileSystem::entries(const QString& folder, const QString& pattern, bool hidden)
 {
     std::vector<FolderEntry> found;
+    mapper_.newLook();
     walk(mapper_.toHost(folder), pattern, hidden, [&](int dir, const QByteArray& bytes, const QString& name) {
         struct stat st;
         if (::fstatat(dir, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)  // else gone since
@@ -289,9 +352,14 @@ std::vector<FolderEntry> LocalFileSystem::entries(const QString& folder, const Q
 
 std::optional<FileStamp> LocalFileSystem::stamp(const QString& path)
 {
-    const std::optional<QString> mapped = mapper_.toHost(path);
+    EntryLook look;
+    const std::optional<QString> mapped = mapper_.toHost(path, &look);
+    if (!mapped || look.state == EntryLook::NotThere)
+        return std::nullopt;
+    if (look.state == EntryLook::There)
+        return stampOf(look.st);
     struct stat st;
-    if (!mapped || ::lstat(QFile::encodeName(*mapped).constData(), &st) != 0)
+    if (::lstat(QFile::encodeName(*mapped).constData(), &st) != 0)
         return std::nullopt;
     return stampOf(st);
 }
@@ -342,15 +410,34 @@ bool LocalFileSystem::openForWriting(const QString& path)
     return false;
 }
 
-std::string LocalFileSystem::readFile(const QString& path)
+namespace {
+
+/// Opens a file for reading; raises "Path/File access error" for a folder.
+int openForReading(const QByteArray& hostPath, const QString& path, struct stat& st)
 {
-    const QByteArray h = host(path);
-    Fd in{::open(h.constData(), O_RDONLY | O_CLOEXEC)};
+    Fd in{::open(hostPath.constData(), O_RDONLY | O_CLOEXEC)};
     if (in.fd < 0)
-        throw openError(errno, h, path);
-    struct stat st;
+        throw openError(errno, hostPath, path);
     if (::fstat(in.fd, &st) == 0 && S_ISDIR(st.st_mode))
         throw Error(Error::PathFileAccess, path);
+    const int fd = in.fd;
+    in.fd = -1;
+    return fd;
+}
+
+}  // namespace
+
+std::unique_ptr<FileReader> LocalFileSystem::openFile(const QString& path)
+{
+    struct stat st {};
+    const int fd = openForReading(host(path), path, st);
+    return std::make_unique<OpenReader>(fd, path);
+}
+
+std::string LocalFileSystem::readFile(const QString& path)
+{
+    struct stat st {};
+    Fd in{openForReading(host(path), path, st)};
     std::string bytes;
     // Sized once: a big statement would otherwise be held twice while the string grows.
     if (st.st_size > 0)
@@ -378,8 +465,10 @@ void LocalFileSystem::writeFile(const QString& path, const std::string& bytes)
 void LocalFileSystem::remove(const QString& path)
 {
     const QByteArray h = host(path);
+    const qint64 before = mapper_.folderStamp(h);
     if (::unlink(h.constData()) != 0)
         throw openError(errno == EISDIR ? EACCES : errno, h, path);
+    mapper_.noteRemoved(h, before);
 }
 
 void LocalFileSystem::copyReplacing(const QString& from, const QString& to)
@@ -429,6 +518,7 @@ LocalFileSystem::~LocalFileSystem() = default;
 
 void LocalFileSystem::beginBatch()
 {
+    mapper_.newLook();
     if (!pending_)
         pending_ = std::make_unique<PendingSync>();
 }
@@ -453,6 +543,7 @@ void LocalFileSystem::flush()
 
 void LocalFileSystem::endBatch()
 {
+    mapper_.newLook();
     flush();
     pending_.reset();
 }

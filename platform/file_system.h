@@ -43,6 +43,14 @@ public:
     virtual void commit() = 0;
 };
 
+/// A file read a piece at a time. Failures raise platform::Error with the file's path.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+    /// Puts up to `size` next bytes into `buffer` and says how many; 0 at the end.
+    virtual size_t read(char* buffer, size_t size) = 0;
+};
+
 /// The file operations of the programs, addressed by Windows path text.
 /// Failures raise platform::Error with the original numbering and the path as given.
 /// Abstract so that tests can inject failures.
@@ -77,6 +85,9 @@ public:
     /// systems can tell; where they cannot, false.
     virtual bool openForWriting(const QString&) { return false; }
     virtual std::string readFile(const QString& path) = 0;
+    /// Opens a file to be read a piece at a time, so that a file of any size is read in little
+    /// memory; raises what readFile raises on opening. By default the whole file is read at once.
+    virtual std::unique_ptr<FileReader> openFile(const QString& path);
     /// Writes the bytes and flushes them to disk before returning; replaces an existing file.
     virtual void writeFile(const QString& path, const std::string& bytes) = 0;
     virtual void remove(const QString& path) = 0;
@@ -123,6 +134,7 @@ public:
     QByteArray nameOnDisk(const QString& path) override;
     bool openForWriting(const QString& path) override;
     std::string readFile(const QString& path) override;
+    std::unique_ptr<FileReader> openFile(const QString& path) override;
     void writeFile(const QString& path, const std::string& bytes) override;
     void remove(const QString& path) override;
     void copyReplacing(const QString& from, const QString& to) override;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <dirent.h>
@@ -52,10 +53,20 @@ struct PathMapper::FolderIndexes {
         /// The folder changed so shortly before it was read that a name added in the same tick of
         /// the file system's clock would leave its time unchanged: read it again next time.
         bool racy = true;
-        QHash<QString, QString> names;  // case-folded -> as on disk
+        /// A hash of each case-folded name, not the names: an out folder or archive of a million
+        /// statements would otherwise hold hundreds of megabytes, and grow for as long as a
+        /// service runs. Only a name that exists in another spelling is looked for on disk.
+        QSet<quint64> names;
+        /// The names found on disk in another spelling than asked for (a logo, a folder), by hash.
+        QHash<quint64, QString> spellings;
     };
     std::mutex mutex;
     QHash<QByteArray, Index> folders;
+    /// The folders resolved since the last look at the share: the host path as written, to the
+    /// folder that exists.
+    QHash<QString, QString> resolved;
+
+    static quint64 hashOf(const QString& name) { return qHash(name.toCaseFolded(), 0); }
 
     /// The name of an entry of `folder` equal to `name` but for letter case, or `name` itself.
     QString matchCase(const QString& folder, const QString& name)
@@ -65,36 +76,118 @@ struct PathMapper::FolderIndexes {
         std::lock_guard<std::mutex> lock(mutex);
         Index& index = folders[key];
         if (stamp < 0 || index.stamp != stamp || index.racy) {
-            index = Index{stamp, nowNs() - stamp < kRacyNs, {}};
+            index = Index{stamp, nowNs() - stamp < kRacyNs, {}, {}};
             if (DIR* dir = ::opendir(key.constData())) {
-                while (dirent* e = ::readdir(dir)) {
-                    const QString candidate = QFile::decodeName(e->d_name);
-                    index.names.insert(candidate.toCaseFolded(), candidate);
-                }
+                while (dirent* e = ::readdir(dir))
+                    index.names.insert(hashOf(QFile::decodeName(e->d_name)));
                 ::closedir(dir);
             }
+            index.names.squeeze();
         }
-        return index.names.value(name.toCaseFolded(), name);
+        const quint64 hash = hashOf(name);
+        if (!index.names.contains(hash))
+            return name;
+        auto known = index.spellings.constFind(hash);
+        if (known != index.spellings.constEnd() && known->compare(name, Qt::CaseInsensitive) == 0)
+            return *known;
+        const QString found = spelling(key, name);
+        if (found != name && index.spellings.size() < 64)
+            index.spellings.insert(hash, found);
+        return found;
+    }
+
+    /// The entry of the host folder that equals `name` but for letter case, or `name`.
+    static QString spelling(const QByteArray& folder, const QString& name)
+    {
+        const QString folded = name.toCaseFolded();
+        QString found = name;
+        if (DIR* dir = ::opendir(folder.constData())) {
+            while (dirent* e = ::readdir(dir)) {
+                const QString candidate = QFile::decodeName(e->d_name);
+                if (candidate.toCaseFolded() == folded) {
+                    found = candidate;
+                    break;
+                }
+            }
+            ::closedir(dir);
+        }
+        return found;
+    }
+
+    std::optional<QString> resolvedFolder(const QString& written)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = resolved.constFind(written);
+        return it == resolved.constEnd() ? std::nullopt : std::optional<QString>(it.value());
+    }
+
+    void noteResolved(const QString& written, const QString& host)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (resolved.size() >= 256)  // a look never needs more: keep the memory flat
+            resolved.clear();
+        resolved.insert(written, host);
     }
 };
 
 namespace {
 
-/// Appends the components below a root, resolving letter case while the path exists.
-std::optional<QString> appendComponents(QString host, const QStringList& parts, PathMapper::FolderIndexes& indexes)
+/// Appends the components below a root, resolving letter case while the path exists. The folders
+/// that exist are resolved once per look: a statement's dozen paths share a handful of them.
+std::optional<QString> appendComponents(const QString& root, const QStringList& parts,
+                                        PathMapper::FolderIndexes& indexes, EntryLook* look)
 {
-    bool resolving = entryExists(host);
-    for (const QString& part : parts) {
+    for (const QString& part : parts)
         if (part == QLatin1String(".") || part == QLatin1String(".."))
             return std::nullopt;
+    if (parts.isEmpty()) {
+        if (look)
+            look->state = EntryLook::NotLooked;
+        return root;
+    }
+    const qsizetype folders = parts.size() - 1;
+    QString written = root;
+    for (qsizetype i = 0; i < folders; ++i)
+        written += QLatin1Char('/') + parts[i];
+    QString host;
+    qsizetype first = 0;
+    bool resolving = true;
+    if (std::optional<QString> folder = indexes.resolvedFolder(written)) {
+        host = *folder;
+        first = folders;
+    } else {
+        host = root;
+        written = root;
+        resolving = entryExists(root);
+    }
+    for (qsizetype i = first; i < folders; ++i) {
+        const QString& part = parts[i];
         QString name = part;
         if (resolving && !entryExists(host + QLatin1Char('/') + name)) {
+            // No other spelling means nothing of this name: no need to look again.
             name = indexes.matchCase(host, name);
-            resolving = entryExists(host + QLatin1Char('/') + name);
+            resolving = name != part && entryExists(host + QLatin1Char('/') + name);
         }
         host += QLatin1Char('/') + name;
+        written += QLatin1Char('/') + part;
+        if (resolving)
+            indexes.noteResolved(written, host);
     }
-    return host;
+    // The entry itself: what its look finds is told to the caller, who need not look again.
+    EntryLook seen;
+    const QString& part = parts.back();
+    QString name = part;
+    if (!resolving) {
+        seen.state = EntryLook::NotThere;
+    } else if (::lstat(QFile::encodeName(host + QLatin1Char('/') + name).constData(), &seen.st) == 0) {
+        seen.state = EntryLook::There;
+    } else {
+        name = indexes.matchCase(host, name);
+        seen.state = name == part ? EntryLook::NotThere : EntryLook::NotLooked;
+    }
+    if (look)
+        *look = seen;
+    return host + QLatin1Char('/') + name;
 }
 
 QStringList components(const QString& text)
@@ -140,13 +233,31 @@ void PathMapper::noteCreated(const QByteArray& hostPath, qint64 before) const
     // temporaries) are left to a new reading: they change folders that others write to.
     if (it == indexes_->folders.end() || it->stamp != before || before < 0 || name.startsWith(QLatin1Char('.')))
         return;
-    if (!it->names.contains(name.toCaseFolded()))
-        it->names.insert(name.toCaseFolded(), name);
+    it->names.insert(FolderIndexes::hashOf(name));
     // A name another program adds within the same clock tick as this one goes unseen until the
     // folder changes again; in the folders this program fills (out, in, archive) that costs at
     // most a second file whose name differs in letter case.
     it->stamp = stampOf(folder);
     it->racy = false;
+}
+
+void PathMapper::noteRemoved(const QByteArray& hostPath, qint64 before) const
+{
+    const QByteArray folder = hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf('/'), 1));
+    std::lock_guard<std::mutex> lock(indexes_->mutex);
+    auto it = indexes_->folders.find(folder);
+    if (it == indexes_->folders.end() || it->stamp != before || before < 0)
+        return;
+    // The name's hash stays: another spelling of it may still be there, and a hash of a name that
+    // is gone costs only a look at the folder when that name is asked for.
+    it->stamp = stampOf(folder);
+    it->racy = false;
+}
+
+void PathMapper::newLook() const
+{
+    std::lock_guard<std::mutex> lock(indexes_->mutex);
+    indexes_->resolved.clear();
 }
 
 PathRoots PathRoots::fromEnvironment()
@@ -158,10 +269,12 @@ PathRoots PathRoots::fromEnvironment()
     return roots;
 }
 
-std::optional<QString> PathMapper::toHost(const QString& windowsPath) const
+std::optional<QString> PathMapper::toHost(const QString& windowsPath, EntryLook* look) const
 {
     const bool trailingSeparator = windowsPath.endsWith(QLatin1Char('\\'));
     std::optional<QString> host;
+    if (look)
+        look->state = EntryLook::NotLooked;
 
     if (windowsPath.startsWith(QLatin1Char('/'))) {
         return windowsPath;
@@ -170,19 +283,23 @@ std::optional<QString> PathMapper::toHost(const QString& windowsPath) const
         const QStringList raw = windowsPath.mid(2).split(QLatin1Char('\\'));
         if (raw.size() < 2 || raw[0].isEmpty() || raw[1].isEmpty())
             return std::nullopt;
-        host = appendComponents(roots_.uncRoot, components(windowsPath.mid(2)), *indexes_);
+        host = appendComponents(roots_.uncRoot, components(windowsPath.mid(2)), *indexes_, look);
     } else if (windowsPath.compare(kWorkingBitmap, Qt::CaseInsensitive) == 0) {
         return roots_.cacheDir + QStringLiteral("/huevane/logopic.bmp");
     } else if (windowsPath.startsWith(kInstallPrefix, Qt::CaseInsensitive)
                && (windowsPath.size() == kInstallPrefix.size()
                    || windowsPath.at(kInstallPrefix.size()) == QLatin1Char('\\'))) {
-        host = appendComponents(roots_.installDir, components(windowsPath.mid(kInstallPrefix.size())), *indexes_);
+        host = appendComponents(roots_.installDir, components(windowsPath.mid(kInstallPrefix.size())), *indexes_,
+                                look);
     } else {
         return std::nullopt;
     }
 
-    if (host && trailingSeparator)
+    if (host && trailingSeparator) {
         *host += QLatin1Char('/');
+        if (look)
+            look->state = EntryLook::NotLooked;  // the slash asks for a folder
+    }
     return host;
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -17,6 +18,14 @@ struct PathRoots {
     static PathRoots fromEnvironment();
 };
 
+/// What mapping a path saw of the entry it names (lstat), so that a caller who asks no more than
+/// that need not look again.
+struct EntryLook {
+    enum State { NotLooked, There, NotThere };
+    State state = NotLooked;
+    struct stat st {};  ///< when There
+};
+
 /// Turns the Windows path text the programs build into a host path, at the moment of access.
 /// Each component below a mapped root resolves case-insensitively when no entry of the exact
 /// name exists; names that exist in no spelling stay as written, so new files are created as named.
@@ -27,7 +36,8 @@ public:
     /// The host path, or nothing when the text names no place this machine maps: a UNC path
     /// without server or share, a "." or ".." component, a drive other than the install folder
     /// and the working bitmap. A text that already is an absolute host path is returned as it is.
-    std::optional<QString> toHost(const QString& windowsPath) const;
+    /// `look`, when given, learns what the mapping saw of the entry itself.
+    std::optional<QString> toHost(const QString& windowsPath, EntryLook* look = nullptr) const;
 
     const PathRoots& roots() const { return roots_; }
 
@@ -37,13 +47,19 @@ public:
     /// Keeps the folder's name index current without reading the folder again, so creating many
     /// files in a big folder costs no more than in a small one.
     void noteCreated(const QByteArray& hostPath, qint64 before) const;
+    /// This program removed `hostPath`; its folder stood at `before` when the removal began.
+    void noteRemoved(const QByteArray& hostPath, qint64 before) const;
+    /// Forgets the folders resolved so far. Each look at the share (a listing, a batch) begins
+    /// with it, so a folder created, renamed or given another spelling since is found again;
+    /// within a look each folder is resolved once.
+    void newLook() const;
 
     struct FolderIndexes;
 
 private:
     PathRoots roots_;
-    /// Case-folded names per folder, read again whenever the folder changed otherwise; shared by
-    /// the copies of a mapper.
+    /// Case-folded names per folder, read again whenever the folder changed otherwise, and the
+    /// folders resolved in this look; shared by the copies of a mapper.
     std::shared_ptr<FolderIndexes> indexes_;
 };
 

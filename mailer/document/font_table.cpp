@@ -1,7 +1,6 @@
 #include "mailer/document/font_table.h"
 
 #include <QFontDatabase>
-#include <QHash>
 #include <cmath>
 #include <initializer_list>
 
@@ -20,7 +19,9 @@ const Substitute kSubstitutes[] = {
     {"Microsoft Sans Serif", {"Liberation Sans", "DejaVu Sans"}},
 };
 
-QString lookUp(const QString& designFamily)
+}  // namespace
+
+QString installedFamily(const QString& designFamily)
 {
     for (const Substitute& s : kSubstitutes) {
         if (designFamily.compare(QLatin1String(s.design), Qt::CaseInsensitive) != 0)
@@ -31,19 +32,6 @@ QString lookUp(const QString& designFamily)
         return QLatin1String(*s.installed.begin());
     }
     return designFamily;
-}
-
-}  // namespace
-
-QString installedFamily(const QString& designFamily)
-{
-    // Asking the font database costs more than painting a page; the installed faces do not
-    // change while the program runs.
-    static QHash<QString, QString> resolved;
-    auto it = resolved.constFind(designFamily);
-    if (it == resolved.constEnd())
-        it = resolved.insert(designFamily, lookUp(designFamily));
-    return it.value();
 }
 
 QFont designFont(const QString& designFamily, double pointSize)

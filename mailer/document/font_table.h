@@ -6,7 +6,8 @@ namespace document {
 
 /// The installed face that stands in for a face the designs name: Arial by Liberation Sans,
 /// Arial Narrow by Liberation Sans Narrow (metric twins), the MS Sans Serif faces by the
-/// nearest installed sans face. Other names are used as they are.
+/// nearest installed sans face. Other names are used as they are. Asks the font database, which
+/// costs more than painting a page: a DocumentCache keeps the answer for a run.
 QString installedFamily(const QString& designFamily);
 
 /// The font of a design family and point size, sized in twips (20 to the point) so that it

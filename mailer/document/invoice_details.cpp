@@ -16,9 +16,14 @@ const char* const kFields[] = {
 
 }  // namespace
 
-InvoiceDetails::InvoiceDetails(input::modBrevix& run, platform::FileSystem& fs)
+InvoiceDetails::InvoiceDetails(input::modBrevix& run, platform::FileSystem& fs, DocumentCache* cache)
     : Report(invoiceDetailsGeometry()), run_(run), fs_(fs)
 {
+    if (cache) {
+        for (const Section& s : cache->design(&invoiceDetailsDesign))
+            addSection(s);
+        return;
+    }
     for (Section& s : invoiceDetailsDesign())
         addSection(std::move(s));
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "mailer/document/document_cache.h"
 #include "mailer/document/report.h"
 #include "mailer/input/mod_brevix.h"
 #include "mailer/input/records.h"
@@ -13,7 +14,8 @@ namespace document {
 /// run.HeaderCount.
 class InvoiceDetails : public Report {
 public:
-    InvoiceDetails(input::modBrevix& run, platform::FileSystem& fs);
+    /// `cache`: what the run's documents share; without one the design is built for this report.
+    InvoiceDetails(input::modBrevix& run, platform::FileSystem& fs, DocumentCache* cache = nullptr);
 
     /// The invoices as read; null when the file held none.
     const input::iHeaders* headers() const { return iHeaders_.get(); }

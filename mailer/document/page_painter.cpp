@@ -21,7 +21,8 @@ const PagePainter::Face& PagePainter::face(const Style& style)
     const QString key = style.family + QLatin1Char('/') + QString::number(style.size);
     auto it = faces_.find(key);
     if (it == faces_.end()) {
-        it = faces_.insert(key, Face{QRawFont::fromFont(designFont(style.family, style.size))});
+        it = faces_.insert(key, Face{QRawFont::fromFont(designFont(style.family, style.size)),
+                                     faceMetrics(style.family, style.size)});
     }
     return it.value();
 }
@@ -33,13 +34,14 @@ void PagePainter::paintText(const PageItem& item, QPainter& painter)
         painter.fillRect(box, item.style.fillColor);
     if (item.text.isEmpty())
         return;
-    const FittedText fitted = fitText(item);
+    const Face& f = face(item.style);
+    const FaceMetrics& metrics = f.metrics;
+    const FittedText fitted = fitText(metrics, item, platform::toCp1252(item.text));
     if (fitted.bytes.empty())
         return;
     // Glyphs straight from the font's character map, without shaping: the designs hold plain
     // single-byte text, and shaping every value was most of the time an export took.
-    const QRawFont& raw = face(item.style).raw;
-    const FaceMetrics& metrics = faceMetrics(item.style.family, item.style.size);
+    const QRawFont& raw = f.raw;
     const QList<quint32> glyphs = raw.glyphIndexesForString(platform::fromCp1252(fitted.bytes));
     QList<QPointF> positions;
     positions.reserve(glyphs.size());

@@ -1,5 +1,6 @@
 #pragma once
 #include "mailer/document/page.h"
+#include "mailer/document/text_fit.h"
 
 #include <QFont>
 #include <QRawFont>
@@ -19,6 +20,7 @@ public:
 private:
     struct Face {
         QRawFont raw;
+        FaceMetrics metrics;
     };
     const Face& face(const Style& style);
     void paintText(const PageItem& item, QPainter& painter);

@@ -1,6 +1,5 @@
 #include "mailer/document/statement.h"
 
-#include "mailer/document/picture.h"
 #include "mailer/document/statement_design.h"
 #include "mailer/input/statement_reader.h"
 #include "platform/error.h"
@@ -24,18 +23,21 @@ constexpr int kInvalidPicture = 481;
 const char* const Statement::NarrowLogoPath = "C:\\Program Files\\Torvik\\Stmtlogo";
 const char* const Statement::WideLogoPath = "C:\\Program Files\\Torvik\\Stmtlogowide";
 
-Statement::Statement(input::modBrevix& run, platform::FileSystem& fs)
-    : Report(statementGeometry()), run_(run), fs_(fs)
+Statement::Statement(input::modBrevix& run, platform::FileSystem& fs, DocumentCache* cache)
+    : Report(statementGeometry()), run_(run), fs_(fs),
+      ownCache_(cache ? nullptr : std::make_unique<DocumentCache>()), cache_(cache ? *cache : *ownCache_)
 {
-    for (Section& s : statementDesign())
-        addSection(std::move(s));
+    for (const Section& s : cache_.design(&statementDesign))
+        addSection(s);
 }
 
 void Statement::ActiveReport_ReportStart() {}
 
 void Statement::ActiveReport_DataInitialize()
 {
-    platform::LineReader in(fs_.readFile(run_.StmtPath));
+    // Read a piece at a time: a statement of millions of lines is never held whole.
+    std::shared_ptr<platform::FileReader> file = fs_.openFile(run_.StmtPath);
+    platform::LineReader in([file](char* buffer, size_t size) { return file->read(buffer, size); });
     Details_.reset();
     for (const char* name : kFields)
         Fields().add(QLatin1String(name));
@@ -64,25 +66,36 @@ void Statement::Recolour(Section& section, bool shade)
     }
 }
 
-QImage Statement::LoadPicture(const QString& path)
+QImage Statement::LoadPicture(const QString& path, const platform::FileStamp& stamp)
 {
     Control& frame = control(QStringLiteral("Logo2"));
-    const QImage picture = pictureForFrame(fs_.readFile(path), QSize(frame.width, frame.height));
+    const QImage picture = cache_.picture(fs_, path, stamp, QSize(frame.width, frame.height));
     if (picture.isNull())
         throw platform::Error(kInvalidPicture, QStringLiteral("Invalid picture"), path);
     return picture;
+}
+
+std::optional<platform::FileStamp> Statement::LogoFile(const QString& path)
+{
+    std::optional<platform::FileStamp> stamp = fs_.stamp(path);
+    // A link counts as the file it leads to, when that is there.
+    if (stamp && stamp->kind == platform::FileStamp::Link && !fs_.exists(path))
+        stamp.reset();
+    return stamp;
 }
 
 void Statement::LoadLogo()
 {
     const QString narrow = QLatin1String(NarrowLogoPath);
     const QString wide = QLatin1String(WideLogoPath);
-    const bool hasNarrow = fs_.exists(narrow);
-    const bool hasWide = fs_.exists(wide);
-    if (!hasNarrow && !hasWide)
+    std::optional<platform::FileStamp> stamp = LogoFile(wide);
+    const bool hasWide = stamp.has_value();
+    if (!hasWide)
+        stamp = LogoFile(narrow);
+    if (!stamp)
         return;
     Control& logo = control(hasWide ? QStringLiteral("Logo2") : QStringLiteral("Logo1"));
-    logo.picture = LoadPicture(hasWide ? wide : narrow);
+    logo.picture = LoadPicture(hasWide ? wide : narrow, *stamp);
     logo.visible = true;
     for (const char* name : {"FromAddr1", "FromAddr2", "FromAddr3", "FromAddr4"})
         control(QLatin1String(name)).visible = false;
@@ -97,16 +110,16 @@ void Statement::ActiveReport_FetchData(bool& eof)
     eof = false;
     const input::Detail& d = Details_->Item(static_cast<int32_t>(row_));
     FieldList& f = Fields();
-    f.setField("InvDate", d.InvDate);
-    f.setField("Invno", d.Invno);
-    f.setField("InvDesc", d.InvDesc);
-    f.setField("InvAmount", d.InvAmount);
-    f.setField("FutDue", d.FutDue);
-    f.setField("CurDue", d.CurDue);
-    f.setField("Due30", d.Due30);
-    f.setField("Due60", d.Due60);
-    f.setField("Due90", d.Due90);
-    f.setField("DueAmount", d.DueAmount);
+    if (lineFields_.empty()) {
+        // Looked up by name once, not for every line.
+        for (const char* name : {"InvDate", "Invno", "InvDesc", "InvAmount", "FutDue", "CurDue", "Due30", "Due60",
+                                 "Due90", "DueAmount"})
+            lineFields_.push_back(f.indexOf(QString::fromLatin1(name)));
+    }
+    const std::string* values[] = {&d.InvDate, &d.Invno, &d.InvDesc, &d.InvAmount, &d.FutDue,
+                                   &d.CurDue,  &d.Due30, &d.Due60,   &d.Due90,     &d.DueAmount};
+    for (size_t i = 0; i < lineFields_.size(); ++i)
+        f.setField(lineFields_[i], *values[i]);
     ++row_;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
+#include "mailer/document/document_cache.h"
 #include "mailer/document/report.h"
 #include "mailer/input/mod_brevix.h"
 #include "mailer/input/records.h"
 #include "platform/file_system.h"
 
 #include <memory>
+#include <vector>
 
 namespace document {
 
@@ -12,7 +14,8 @@ namespace document {
 /// statement line, totals. Reads run.StmtPath and the logos through the file system.
 class Statement : public Report {
 public:
-    Statement(input::modBrevix& run, platform::FileSystem& fs);
+    /// `cache`: what the run's documents share; without one the statement makes its own.
+    Statement(input::modBrevix& run, platform::FileSystem& fs, DocumentCache* cache = nullptr);
 
     /// The statement's lines as read; null before the first line is read.
     const input::Details* details() const { return Details_.get(); }
@@ -29,12 +32,17 @@ protected:
 private:
     void Recolour(Section& section, bool shade);
     void LoadLogo();
-    QImage LoadPicture(const QString& path);
+    QImage LoadPicture(const QString& path, const platform::FileStamp& stamp);
+    /// Whether a logo file is there, and how it stands.
+    std::optional<platform::FileStamp> LogoFile(const QString& path);
 
     input::modBrevix& run_;
     platform::FileSystem& fs_;
+    std::unique_ptr<DocumentCache> ownCache_;
+    DocumentCache& cache_;
     std::unique_ptr<input::Details> Details_;
     int64_t row_ = 1;
+    std::vector<int> lineFields_;  ///< the field of each value of a statement line
 };
 
 }  // namespace document

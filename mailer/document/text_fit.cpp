@@ -5,9 +5,6 @@
 
 #include <QRawFont>
 #include <algorithm>
-#include <memory>
-#include <mutex>
-#include <vector>
 
 namespace document {
 namespace {
@@ -26,21 +23,9 @@ double widthOf(const FaceMetrics& m, const std::string& bytes, size_t end)
 
 }  // namespace
 
-const FaceMetrics& faceMetrics(const QString& designFamily, double pointSize)
+FaceMetrics faceMetrics(const QString& designFamily, double pointSize)
 {
-    // A handful of faces and sizes serve every page: a short list is the quickest lookup.
-    struct Known {
-        QString family;
-        double size;
-        std::unique_ptr<FaceMetrics> metrics;
-    };
-    static std::mutex lock;
-    static std::vector<Known> known;
-    std::lock_guard<std::mutex> hold(lock);
-    for (const Known& k : known)
-        if (k.size == pointSize && k.family == designFamily)
-            return *k.metrics;
-    auto m = std::make_unique<FaceMetrics>();
+    FaceMetrics m;
     const QRawFont raw = QRawFont::fromFont(designFont(designFamily, pointSize));
     std::string all(256, ' ');
     for (int c = 0; c < 256; ++c)
@@ -48,21 +33,19 @@ const FaceMetrics& faceMetrics(const QString& designFamily, double pointSize)
     const QList<quint32> glyphs = raw.glyphIndexesForString(platform::fromCp1252(all));
     const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
     for (int c = 0; c < 256; ++c)
-        m->advance[c] = c < advances.size() ? advances[c].x() : 0;
-    m->ascent = raw.ascent();
-    m->pixelSize = raw.pixelSize();
-    known.push_back({designFamily, pointSize, std::move(m)});
-    return *known.back().metrics;
+        m.advance[c] = c < advances.size() ? advances[c].x() : 0;
+    m.ascent = raw.ascent();
+    m.pixelSize = raw.pixelSize();
+    return m;
 }
 
 FittedText fitText(const PageItem& item)
 {
-    return fitText(item, platform::toCp1252(item.text));
+    return fitText(faceMetrics(item.style.family, item.style.size), item, platform::toCp1252(item.text));
 }
 
-FittedText fitText(const PageItem& item, std::string bytes)
+FittedText fitText(const FaceMetrics& m, const PageItem& item, std::string bytes)
 {
-    const FaceMetrics& m = faceMetrics(item.style.family, item.style.size);
     const double room = item.rect.width();
     FittedText out;
     double width = widthOf(m, bytes, bytes.size());

@@ -15,8 +15,9 @@ struct FaceMetrics {
     double pixelSize;  ///< the em in twips
 };
 
-/// The metrics of a design family and point size; measured once per process.
-const FaceMetrics& faceMetrics(const QString& designFamily, double pointSize);
+/// The metrics of a design family and point size, measured now; a DocumentCache keeps them
+/// for a run.
+FaceMetrics faceMetrics(const QString& designFamily, double pointSize);
 
 /// A text placed in its box: the bytes that print, from `x` on the baseline, narrowed to
 /// `scale` of their width.
@@ -34,8 +35,9 @@ struct FittedText {
 /// narrowed further rather than cut).
 FittedText fitText(const PageItem& item);
 
-/// The same for Windows-1252 bytes given apart from the item's own text.
-FittedText fitText(const PageItem& item, std::string bytes);
+/// The same for Windows-1252 bytes given apart from the item's own text, with the metrics of
+/// the item's face.
+FittedText fitText(const FaceMetrics& metrics, const PageItem& item, std::string bytes);
 
 /// A message that must print whole, as the lines it takes (Windows-1252): one while it fits
 /// its box at 70% of its width or more; else two, broken at the blank that makes the wider of

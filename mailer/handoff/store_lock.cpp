@@ -30,7 +30,13 @@ bool StoreLock::tryTake(platform::FileSystem& fs, const QString& lockPath)
 {
     release();
     const QByteArray host = QFile::encodeName(fs.hostPath(lockPath));
-    const int fd = ::open(host.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    int fd = ::open(host.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    // A network client that still remembers a lock file deleted on the server answers "no such
+    // file" to its creation until its cache expires (about a second).
+    for (int retry = 0; fd < 0 && errno == ENOENT && retry < 15; ++retry) {
+        ::usleep(100'000);
+        fd = ::open(host.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    }
     if (fd < 0)
         throw errno == ENOENT ? platform::Error(platform::Error::PathNotFound, lockPath)
                               : platform::Error::fromErrno(errno, lockPath);

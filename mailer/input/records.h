@@ -2,6 +2,7 @@
 #include "mailer/input/keyed_collection.h"
 #include "platform/error.h"
 
+#include <QByteArray>
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -42,9 +43,11 @@ struct iDetail {
     std::string Tax;
 };
 
-/// A statement's lines, in file order, without keys. A statement may hold a million lines, so
+/// A statement's lines, in file order, without keys. A statement may hold millions of lines, so
 /// the lines are kept packed in blocks of 1 MiB (never copied as they grow), each field's bytes
-/// followed by a NUL (no field holds one), and a record is made when it is asked for.
+/// followed by a NUL (no field holds one), and a record is made when it is asked for. Every full
+/// block but the last is compressed (a one-page statement never fills one); the report reads the
+/// lines in order, so each is unpacked once.
 class Details {
 public:
     Detail& Add(std::string InvDate, std::string Invno, std::string InvDesc, std::string InvAmount,
@@ -57,6 +60,8 @@ public:
         for (const std::string* f : fields)
             size += f->size() + 1;
         if (blocks_.empty() || blocks_.back().size() + size > blocks_.back().capacity()) {
+            if (!blocks_.empty())
+                pack(blocks_.back());
             blocks_.emplace_back();
             blocks_.back().reserve(std::max<size_t>(size, 1 << 20));
         }
@@ -75,7 +80,7 @@ public:
         if (vntIndexKey < 1 || vntIndexKey > Count())
             throw platform::Error(platform::Error::SubscriptOutOfRange);
         const uint64_t start = starts_[static_cast<size_t>(vntIndexKey - 1)];
-        const char* p = blocks_[start >> 32].data() + (start & 0xFFFFFFFFu);
+        const char* p = block(start >> 32) + (start & 0xFFFFFFFFu);
         for (std::string* f : {&current_.InvDate, &current_.Invno, &current_.InvDesc, &current_.InvAmount,
                                &current_.FutDue, &current_.CurDue, &current_.Due30, &current_.Due60,
                                &current_.Due90, &current_.DueAmount}) {
@@ -116,9 +121,31 @@ public:
     Enumerator NewEnum() const { return Enumerator(this); }
 
 private:
+    static void pack(std::string& block)
+    {
+        const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(block.data()), qsizetype(block.size()), 1);
+        block.assign(packed.constData(), size_t(packed.size()));
+        block.shrink_to_fit();
+    }
+
+    /// The bytes of a block, unpacked when it was packed.
+    const char* block(uint64_t index) const
+    {
+        if (index + 1 == blocks_.size())
+            return blocks_.back().data();
+        if (index != unpackedIndex_) {
+            const std::string& b = blocks_[index];
+            unpacked_ = qUncompress(reinterpret_cast<const uchar*>(b.data()), qsizetype(b.size()));
+            unpackedIndex_ = index;
+        }
+        return unpacked_.constData();
+    }
+
     std::vector<std::string> blocks_;
     std::vector<uint64_t> starts_;  // block << 32 | offset
     mutable Detail current_;
+    mutable QByteArray unpacked_;
+    mutable uint64_t unpackedIndex_ = UINT64_MAX;
 };
 
 /// An invoice's lines, in file order, without keys.

@@ -9,8 +9,6 @@
 #include <hb-ot.h>
 #include <hb-subset.h>
 #include <hb.h>
-#include <map>
-#include <mutex>
 
 namespace pdf {
 namespace {
@@ -23,12 +21,6 @@ using Blob_ = std::unique_ptr<hb_blob_t, HbDeleter<hb_blob_t, hb_blob_destroy>>;
 using Font_ = std::unique_ptr<hb_font_t, HbDeleter<hb_font_t, hb_font_destroy>>;
 using Face_ = std::unique_ptr<hb_face_t, HbDeleter<hb_face_t, hb_face_destroy>>;
 using Input_ = std::unique_ptr<hb_subset_input_t, HbDeleter<hb_subset_input_t, hb_subset_input_destroy>>;
-
-std::mutex& lock()
-{
-    static std::mutex m;
-    return m;
-}
 
 std::string fileOf(const QString& family)
 {
@@ -61,16 +53,6 @@ int16_t be16(const char* p)
 
 }  // namespace
 
-const FontProgram& FontProgram::forFamily(const QString& installedFamily)
-{
-    static std::map<QString, std::unique_ptr<FontProgram>> programs;
-    std::lock_guard<std::mutex> hold(lock());
-    auto it = programs.find(installedFamily);
-    if (it == programs.end())
-        it = programs.emplace(installedFamily, std::unique_ptr<FontProgram>(new FontProgram(installedFamily))).first;
-    return *it->second;
-}
-
 FontProgram::FontProgram(const QString& family)
 {
     const std::string file = fileOf(family);
@@ -80,9 +62,11 @@ FontProgram::FontProgram(const QString& family)
     Blob_ head(hb_face_reference_table(face_, HB_TAG('h', 'e', 'a', 'd')));
     unsigned headLength = 0;
     const char* h = hb_blob_get_data(head.get(), &headLength);
-    if (file.empty() || headLength < 54 || hb_face_get_glyph_count(face_) == 0)
+    if (file.empty() || headLength < 54 || hb_face_get_glyph_count(face_) == 0) {
+        hb_face_destroy(face_);
         throw platform::Error(platform::Error::FileNotFound,
                               QStringLiteral("No TrueType font file for ") + family, QString());
+    }
     auto em = [upem](double units) { return units * 1000.0 / upem; };
     for (int i = 0; i < 4; ++i)
         bbox_[i] = static_cast<int>(em(be16(h + 36 + 2 * i)));
@@ -117,15 +101,6 @@ FontProgram::~FontProgram()
 
 std::shared_ptr<const Blob> FontProgram::subset(uint16_t rows) const
 {
-    static std::map<std::pair<const FontProgram*, uint16_t>, std::shared_ptr<const Blob>> made;
-    std::lock_guard<std::mutex> hold(lock());
-    auto found = made.find({this, rows});
-    if (found != made.end())
-        return found->second;
-    if (made.size() >= 64)  // unusual text could otherwise make a subset for every document
-        made.clear();
-    auto& entry = made[{this, rows}];
-
     Input_ input(hb_subset_input_create_or_fail());
     hb_set_t* unicodes = hb_subset_input_unicode_set(input.get());
     for (int c = 32; c < 256; ++c)
@@ -162,8 +137,7 @@ std::shared_ptr<const Blob> FontProgram::subset(uint16_t rows) const
         blob->tag += static_cast<char>('A' + mix % 26);
         mix = mix / 26 + (mix % 7) * 1000003u;
     }
-    entry = blob;
-    return entry;
+    return blob;
 }
 
 }  // namespace pdf

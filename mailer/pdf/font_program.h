@@ -17,14 +17,17 @@ struct Blob {
     std::string tag;     ///< a font subset's six-letter name prefix
 };
 
-/// An installed TrueType face as the PDF embeds it: its file opened and its tables read once
-/// per process. Widths and metrics are in thousandths of the em, as the PDF gives them.
+/// An installed TrueType face as the PDF embeds it: its file opened and its tables read (a
+/// RenderCache keeps it for a run). Widths and metrics are in thousandths of the em, as the PDF
+/// gives them.
 class FontProgram {
 public:
     /// The program of an installed family ("Liberation Sans"); raises platform::Error
     /// naming the family when fontconfig finds no TrueType file for it.
-    static const FontProgram& forFamily(const QString& installedFamily);
+    explicit FontProgram(const QString& installedFamily);
     ~FontProgram();
+    FontProgram(const FontProgram&) = delete;
+    FontProgram& operator=(const FontProgram&) = delete;
 
     const std::string& postScriptName() const { return postScriptName_; }
     /// The advance of a Windows-1252 code.
@@ -35,12 +38,11 @@ public:
     int capHeight() const { return capHeight_; }
 
     /// The face cut down with hb-subset to the rows of 16 Windows-1252 codes marked in `rows`
-    /// (bit r: codes 16r to 16r + 15), without hinting, deflated. Made once per process for
-    /// each set of rows: most documents use the same few rows.
+    /// (bit r: codes 16r to 16r + 15), without hinting, deflated. Made anew: a RenderCache
+    /// keeps it for the documents of a run, which mostly use the same few rows.
     std::shared_ptr<const Blob> subset(uint16_t rows) const;
 
 private:
-    explicit FontProgram(const QString& family);
 
     hb_face_t* face_ = nullptr;
     std::string postScriptName_;

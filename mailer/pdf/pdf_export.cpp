@@ -13,7 +13,7 @@ public:
     std::unique_ptr<platform::FileWriter> file;
 };
 
-PdfExport::PdfExport(platform::FileSystem& fs) : fs_(fs) {}
+PdfExport::PdfExport(platform::FileSystem& fs, RenderCache* cache) : fs_(fs), cache_(cache) {}
 
 PdfExport::~PdfExport() = default;
 
@@ -24,7 +24,7 @@ void PdfExport::open()
     if (FileName.isEmpty() && NameFile)
         FileName = NameFile();
     out_ = std::make_unique<FileOutput>(fs_.startFile(FileName));
-    writer_ = std::make_unique<Writer>(*out_);
+    writer_ = std::make_unique<Writer>(*out_, cache_);
 }
 
 void PdfExport::addPage(document::Page&& page)

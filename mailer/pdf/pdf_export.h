@@ -14,6 +14,7 @@ class FileWriter;
 namespace pdf {
 
 class Writer;
+class RenderCache;
 
 /// Writes pages as a PDF file through the file system, page by page as a report lays them out,
 /// so a statement of any length is written in bounded memory. The file appears whole at
@@ -31,7 +32,8 @@ public:
     /// The document's title, as a viewer or an archive search shows it; set before finish().
     QString Title;
 
-    explicit PdfExport(platform::FileSystem& fs);
+    /// `cache`: what the run's documents share; without one the export makes its own.
+    explicit PdfExport(platform::FileSystem& fs, RenderCache* cache = nullptr);
     ~PdfExport() override;
 
     void addPage(document::Page&& page) override;
@@ -47,6 +49,7 @@ private:
     void open();
 
     platform::FileSystem& fs_;
+    RenderCache* cache_;
     std::unique_ptr<FileOutput> out_;
     std::unique_ptr<Writer> writer_;
 };

@@ -1,8 +1,8 @@
 #include "mailer/pdf/writer.h"
 
-#include "mailer/document/font_table.h"
 #include "mailer/document/text_fit.h"
 #include "mailer/pdf/font_program.h"
+#include "mailer/pdf/render_cache.h"
 #include "platform/cp1252.h"
 
 #include <QImage>
@@ -10,8 +10,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <list>
-#include <mutex>
 
 namespace pdf {
 namespace {
@@ -74,40 +72,11 @@ std::string ref(int id)
     return std::to_string(id) + " 0 R";
 }
 
-/// A picture as a deflated RGB stream, made once per process for the same picture.
-struct Picture {
-    std::shared_ptr<Blob> blob;
-    int width;
-    int height;
-};
-
-Picture pictureOf(const QImage& image)
-{
-    static std::mutex lock;
-    static std::list<std::pair<qint64, Picture>> recent;  // the logo of every statement, mostly
-    std::lock_guard<std::mutex> hold(lock);
-    for (const auto& [key, picture] : recent)
-        if (key == image.cacheKey())
-            return picture;
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    std::string raw;
-    raw.reserve(size_t(rgb.width()) * rgb.height() * 3);
-    for (int y = 0; y < rgb.height(); ++y)
-        raw.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), size_t(rgb.width()) * 3);
-    auto blob = std::make_shared<Blob>();
-    blob->bytes = Deflater(9).compress(raw);
-    blob->digest = QCryptographicHash::hash(QByteArray::fromRawData(blob->bytes.data(), qsizetype(blob->bytes.size())),
-                                            QCryptographicHash::Md5)
-                       .toStdString();
-    recent.emplace_front(image.cacheKey(), Picture{blob, rgb.width(), rgb.height()});
-    if (recent.size() > 4)
-        recent.pop_back();
-    return recent.front().second;
-}
-
 }  // namespace
 
-Writer::Writer(Output& out) : out_(out), offsets_(kResources + 1, 0)
+Writer::Writer(Output& out, RenderCache* cache)
+    : out_(out), ownCache_(cache ? nullptr : std::make_unique<RenderCache>()), cache_(cache ? *cache : *ownCache_),
+      offsets_(kResources + 1, 0)
 {
     buffer_.reserve(kFlushAt * 2);
     // A comment of high bytes marks the file as binary for tools that look.
@@ -170,7 +139,7 @@ int Writer::fontFor(const document::Style& style)
     for (const auto& [family, index] : fontOf_)
         if (family == style.family)
             return index;
-    const FontProgram* program = &FontProgram::forFamily(document::installedFamily(style.family));
+    const FontProgram* program = &cache_.font(style.family);
     int index = -1;
     for (size_t i = 0; i < fonts_.size(); ++i)
         if (fonts_[i].program == program)
@@ -209,14 +178,15 @@ void Writer::colour(std::string& s, const QColor& c)
 void Writer::textRun(std::string& s, const document::PageItem& item, double originX, double originY,
                      std::string bytes)
 {
-    const document::FittedText fitted = document::fitText(item, std::move(bytes));
+    const document::FaceMetrics& metrics = cache_.document().metrics(item.style.family, item.style.size);
+    const document::FittedText fitted = document::fitText(metrics, item, std::move(bytes));
     if (fitted.bytes.empty())
         return;
     const int font = fontFor(item.style);
     for (char c : fitted.bytes)
         fonts_[static_cast<size_t>(font)].used.set(static_cast<unsigned char>(c));
     colour(s, item.style.textColor);
-    const double size = document::faceMetrics(item.style.family, item.style.size).pixelSize / 20;
+    const double size = metrics.pixelSize / 20;
     s += "BT ";
     // The font and size stay in force from one text to the next.
     if (font != textFont_ || size != textSize_) {
@@ -307,7 +277,7 @@ void Writer::image(std::string& s, const document::PageItem& item, double pageHe
 {
     auto it = images_.find(item.image.cacheKey());
     if (it == images_.end()) {
-        const Picture picture = pictureOf(item.image);
+        const Picture picture = cache_.picture(item.image);
         const std::string name = "Im" + std::to_string(images_.size() + 1);
         const int id = newObject();
         writeStream(id,
@@ -424,7 +394,7 @@ void Writer::finish()
             }
         if (first > last)
             first = last = 32;
-        const std::shared_ptr<const Blob> program = p.subset(rows);
+        const std::shared_ptr<const Blob> program = cache_.subset(p, rows);
         const int file = newObject();
         writeStream(file, " /Length1 " + std::to_string(program->length1) + " /Filter /FlateDecode", program->bytes,
                     &program->digest);

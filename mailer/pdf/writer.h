@@ -14,6 +14,7 @@ namespace pdf {
 
 struct Blob;
 class FontProgram;
+class RenderCache;
 
 /// Where a document's bytes go, in order.
 class Output {
@@ -37,7 +38,8 @@ public:
 /// /ID made from the content.
 class Writer : public document::PageSink {
 public:
-    explicit Writer(Output& out);
+    /// `cache`: what the run's documents share; without one the writer makes its own.
+    explicit Writer(Output& out, RenderCache* cache = nullptr);
     ~Writer() override;
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
@@ -85,6 +87,8 @@ private:
     std::string countForm(const document::PageItem& item, double pageHeight);
 
     Output& out_;
+    std::unique_ptr<RenderCache> ownCache_;
+    RenderCache& cache_;
     std::string buffer_;
     uint64_t written_ = 0;
     std::vector<uint64_t> offsets_;  // by object number; 0 unused

@@ -4,6 +4,7 @@
 #include "mailer/document/pages.h"
 #include "mailer/document/statement.h"
 #include "mailer/pdf/pdf_export.h"
+#include "mailer/pdf/render_cache.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/cp1252.h"
 #include "platform/error.h"
@@ -34,7 +35,11 @@ private:
 
 }  // namespace
 
-StatementJob::StatementJob(input::modBrevix& run, platform::FileSystem& fs) : run_(run), fs_(fs) {}
+StatementJob::StatementJob(input::modBrevix& run, platform::FileSystem& fs, pdf::RenderCache* cache)
+    : run_(run), fs_(fs), ownCache_(cache ? nullptr : std::make_unique<pdf::RenderCache>()),
+      cache_(cache ? *cache : *ownCache_)
+{
+}
 
 StatementJob::~StatementJob() = default;
 
@@ -49,7 +54,7 @@ void StatementJob::write(const QString& StmtFile, const std::function<void()>& b
     pdfPath_.clear();
     stagedPath_.clear();
     archived_ = false;
-    pdf::PdfExport exporter(fs_);
+    pdf::PdfExport exporter(fs_, &cache_);
     exporter.Option = 0;
     // The name holds StmtRef, which reading the statement sets: the file opens at the first page.
     exporter.NameFile = [&] {
@@ -100,7 +105,7 @@ void StatementJob::render(const QString& StmtFile, pdf::PdfExport& exporter)
 void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
 {
     run_.StmtPath = StmtFile;
-    document::Statement statement(run_, fs_);
+    document::Statement statement(run_, fs_, &cache_.document());
     statement.Run(sink);
     date_ = platform::fromCp1252(statement.Fields().value(u"Date")).trimmed();
 
@@ -109,7 +114,7 @@ void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
     run_.HasDetails = false;
     run_.DetPath = detailPathFor(StmtFile);
     if (fs_.isFile(run_.DetPath)) {
-        document::InvoiceDetails details(run_, fs_);
+        document::InvoiceDetails details(run_, fs_, &cache_.document());
         InvoicePages invoices(sink, run_);
         details.Run(invoices);
         run_.HasDetails = true;

@@ -14,6 +14,7 @@ class Pages;
 }
 namespace pdf {
 class PdfExport;
+class RenderCache;
 }
 
 namespace run {
@@ -21,7 +22,9 @@ namespace run {
 /// Turns one statement file into its PDF in the out folder and the PDF's archive copy.
 class StatementJob {
 public:
-    StatementJob(input::modBrevix& run, platform::FileSystem& fs);
+    /// `cache`: what the documents of the run share (the logo compressed, fonts, designs); without
+    /// one the job keeps its own for every statement it renders.
+    StatementJob(input::modBrevix& run, platform::FileSystem& fs, pdf::RenderCache* cache = nullptr);
     ~StatementJob();
 
     /// Renders the statement at StmtFile, with its invoice details when a detail file lies
@@ -66,6 +69,8 @@ private:
 
     input::modBrevix& run_;
     platform::FileSystem& fs_;
+    std::unique_ptr<pdf::RenderCache> ownCache_;
+    pdf::RenderCache& cache_;
     std::unique_ptr<document::Pages> combined_;
     QString pdfPath_;
     QString stagedPath_;

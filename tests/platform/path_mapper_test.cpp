@@ -77,6 +77,19 @@ TEST_F(PathMapperTest, ResolvesEachComponentInAnyLetterCase)
     EXPECT_EQ(host("\\\\host\\parlow\\email7\\statements\\temp\\third.txt"), tree.at(temp + "THIRD.TXT"));
 }
 
+TEST_F(PathMapperTest, AFolderIsResolvedOncePerLookAndAnewInTheNext)
+{
+    tree.mkdir("unc/host/share/Out");
+    tree.write("unc/host/share/Out/a.pdf");
+    EXPECT_EQ(host("\\\\host\\share\\OUT\\a.pdf"), tree.at("unc/host/share/Out/a.pdf"));
+    // Spelt otherwise meanwhile: this look keeps what it found, the next finds the new spelling.
+    ASSERT_TRUE(QFile::rename(tree.at("unc/host/share/Out"), tree.at("unc/host/share/oUT")));
+    EXPECT_EQ(host("\\\\host\\share\\OUT\\b.pdf"), tree.at("unc/host/share/Out/b.pdf"));
+    mapper.newLook();
+    EXPECT_EQ(host("\\\\host\\share\\OUT\\b.pdf"), tree.at("unc/host/share/oUT/b.pdf"));
+    EXPECT_EQ(host("\\\\host\\share\\OUT\\A.PDF"), tree.at("unc/host/share/oUT/a.pdf"));
+}
+
 TEST_F(PathMapperTest, PrefersTheExactNameAndCreatesNewNamesAsWritten)
 {
     tree.mkdir("unc/host/share/Out");

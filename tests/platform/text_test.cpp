@@ -10,9 +10,16 @@
 
 namespace {
 
-std::vector<std::string> lines(const std::string& bytes)
+/// The lines of the bytes, given whole or, with `piece`, pulled that many bytes at a time.
+std::vector<std::string> lines(const std::string& bytes, size_t piece = 0)
 {
-    platform::LineReader in(bytes);
+    size_t at = 0;
+    platform::LineReader in = piece == 0 ? platform::LineReader(bytes)
+                                         : platform::LineReader([&](char* buffer, size_t size) {
+                                               const size_t n = bytes.copy(buffer, std::min(size, piece), at);
+                                               at += n;
+                                               return n;
+                                           });
     std::vector<std::string> out;
     while (!in.atEnd())
         out.push_back(in.readLine());
@@ -32,8 +39,10 @@ TEST(LineReader, EveryKindOfLineEndEndsALine)
         {"", {}},
         {" \t \r\n", {" \t "}},
     };
+    // Pieces of one and two bytes cut every line and every CR LF somewhere.
     for (const Case& c : cases)
-        EXPECT_EQ(lines(c.bytes), c.expected) << c.bytes;
+        for (size_t piece : {0, 1, 2})
+            EXPECT_EQ(lines(c.bytes, piece), c.expected) << c.bytes << " in pieces of " << piece;
     std::vector<std::string> f;
     platform::splitTabs("H\t\tb\t", f);
     EXPECT_EQ(f, (std::vector<std::string>{"H", "", "b", ""}));

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 using namespace document;
 using testing_support::DocumentFixture;
@@ -140,6 +142,31 @@ TEST(Statement, ANarrowLogoAloneTakesItsFrameAndHidesTheReturnAddress)
     EXPECT_EQ(image->image.pixelColor(0, 0), QColor(Qt::red));
     EXPECT_EQ(itemShowing(page, "TORVIK HARDWARE"), "");
     EXPECT_EQ(itemShowing(page, "541-555-0100"), "");
+}
+
+TEST(Statement, TheRunsSharedLogoIsReadAgainOnceItsFileChanges)
+{
+    DocumentFixture fx;
+    DocumentCache cache;
+    fx.writeStatement(statementText(1));
+    auto logoColour = [&] {
+        Statement st(fx.run, fx.fs, &cache);
+        st.Run();
+        for (const PageItem& item : st.pages().Item(0).items())
+            if (item.kind == PageItem::Kind::Image)
+                return std::make_pair(item.image.pixelColor(0, 0), item.image.cacheKey());
+        return std::make_pair(QColor(), qint64(0));
+    };
+    QImage logo(300, 100, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    fx.writeLogo("Stmtlogo", logo);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));  // past the file clock's tick
+    const auto first = logoColour();
+    EXPECT_EQ(first.first, QColor(Qt::red));
+    EXPECT_EQ(logoColour().second, first.second);  // the same picture, not read again
+    logo.fill(Qt::blue);
+    fx.writeLogo("Stmtlogo", logo);
+    EXPECT_EQ(logoColour().first, QColor(Qt::blue));
 }
 
 TEST(Statement, ALogoThatCannotBeReadEndsTheRunNamingTheFile)

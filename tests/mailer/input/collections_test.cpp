@@ -32,6 +32,20 @@ TEST(Collections, PositionsRunFromOneAndCloseUpAfterARemove)
     EXPECT_EQ(order, "1,2,4,5,6,7,8,9,10,");
 }
 
+TEST(Collections, LinesOfManyPackedBlocksReadBackInAnyOrder)
+{
+    Details details;
+    const int count = 50000;  // about 3 MiB: the full blocks are compressed
+    for (int i = 1; i <= count; ++i)
+        details.Add("06/01/26", std::to_string(i), "Bolts and washers", "10.00", "", "", "", "", "", std::to_string(-i));
+    for (int i : {count, 1, count / 2, 2, count - 1})
+        EXPECT_EQ(details.Item(i).Invno + details.Item(i).DueAmount, std::to_string(i) + std::to_string(-i));
+    int seen = 0;
+    for (auto e = details.NewEnum(); e.next();)
+        seen += e.current().Invno == std::to_string(seen + 1);
+    EXPECT_EQ(seen, count);
+}
+
 TEST(Collections, HeadersAreFoundByPositionAndKeyAndBadOnesReachTheCaller)
 {
     iHeaders headers;
