@@ -5,8 +5,8 @@
 namespace document {
 
 /// The installed face that stands in for a face the designs name: Arial by Liberation Sans,
-/// Arial Narrow by Liberation Sans Narrow (metric twins), the MS Sans Serif faces by the
-/// nearest installed sans face. Other names are used as they are.
+/// Arial Narrow by Liberation Sans Narrow, the MS Sans Serif faces by Liberation Sans (metric
+/// twins, or the first of them when none is installed). Other names are used as they are.
 QString installedFamily(const QString& designFamily);
 
 /// The font of a design family and point size, sized in twips (20 to the point) so that it

@@ -49,6 +49,9 @@ public:
     const QString& pdfPath() const { return pdfPath_; }
     /// Whether the last Process left an archive copy.
     bool archived() const { return archived_; }
+    /// Why the last archive copy failed, said of its folder ("no \\h\tarnlnk (...); is the share
+    /// mounted?"); empty when it did not fail.
+    const QString& archiveProblem() const { return archiveProblem_; }
 
 private:
 
@@ -57,6 +60,7 @@ private:
     std::unique_ptr<document::Pages> combined_;
     QString pdfPath_;
     bool archived_ = false;
+    QString archiveProblem_;
 };
 
 }  // namespace run

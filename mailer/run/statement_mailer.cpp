@@ -241,6 +241,7 @@ bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<
     p.result.account = platform::fromCp1252(run_.AcctNo);
     p.result.pdfPath = job_.pdfPath();
     p.result.archived = job_.archived();
+    p.result.archiveProblem = job_.archiveProblem();
     // The request is written whole before the claim: from the claim on, a request in the store
     // folder means "not handed off yet" to whoever finishes the statement.
     if (!run_.NoEmail) {
