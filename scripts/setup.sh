@@ -18,6 +18,7 @@ packages=(
   xvfb xauth openbox xdotool imagemagick
   clang libclang-rt-14-dev
   lintian desktop-file-utils systemd man-db
+  mmdebstrap systemd-container debian-archive-keyring
 )
 
 install_missing() {
