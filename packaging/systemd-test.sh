@@ -77,13 +77,23 @@ fi
 
 echo "== store 7 as the README sets it up"
 # The server's name in the shipped Brevix.ini; the share stands for the cifs mount owned by brevix.
-sed -i 's/^;Settings\\Host=.*/Settings\\Host=statsrv/' "$root/etc/torvik/Torvik/Brevix.ini"
-grep -q '^Settings\\Host=statsrv$' "$root/etc/torvik/Torvik/Brevix.ini" || fail "Brevix.ini has no Settings\\Host line to set"
+# Where the package falls short, the test says so, then sets the store up as it can to go on.
+ini=$root/etc/torvik/Torvik/Brevix.ini
+if [ -f "$ini" ]; then
+  sed -i 's/^;Settings\\Host=.*/Settings\\Host=statsrv/' "$ini"
+  grep -q '^Settings\\Host=statsrv$' "$ini" || fail "Brevix.ini has no Settings\\Host line to set"
+else
+  fail "the package ships no /etc/torvik/Torvik/Brevix.ini"
+  mkdir -p "$(dirname "$ini")" && printf '[eStatements]\nSettings\\Host=statsrv\n' >"$ini"
+fi
+[ -f "$root/etc/default/brevix" ] || fail "the package ships no /etc/default/brevix"
 mkdir -p "$root/mnt/unc"
 cp -r "$top/demo/share/demo" "$root/mnt/unc/statsrv"
 find "$root/mnt/unc/statsrv" -name .keep -delete
-chroot "$root" sh -c 'chown -R brevix:brevix /mnt/unc/statsrv && chmod -R go-w /mnt/unc/statsrv' ||
+if ! chroot "$root" sh -c 'chown -R brevix:brevix /mnt/unc/statsrv && chmod -R go-w /mnt/unc/statsrv' 2>/dev/null; then
   fail "no user brevix to own the share"
+  chmod -R a+rwX "$root/mnt/unc/statsrv"
+fi
 waiting=$(ls "$root/mnt/unc/statsrv/parlow/email7/statements/temp" | wc -l)
 chroot "$root" systemctl enable brevix@7 >/dev/null 2>&1 || fail "systemctl enable brevix@7"
 # Quick enough for a test: the watchdog after 5 s, the restart after 1 s.
@@ -150,10 +160,13 @@ esac
 [ -z "$(warnings)" ] || fail "warnings on a clean run"
 ct journalctl -q --no-pager -o cat | grep -E 'QStandardPaths|Fontconfig error|Permission denied' && fail "complaints in the journal"
 [ "$(ct stat -c %a /run/brevix-7)" = 700 ] || fail "/run/brevix-7 is not 0700"
+exposure=$(ct systemd-analyze security brevix@7.service 2>/dev/null | sed -n 's/.*Overall exposure level for brevix@7.service: \([0-9.]*\).*/\1/p')
+echo "systemd-analyze security brevix@7.service: ${exposure:-?}"
+awk -v e="${exposure:-99}" 'BEGIN { exit !(e <= 4.0) }' || fail "exposure ${exposure:-unknown} above 4.0"
 
 echo "== a bad statement"
 printf 'X|short\r\n' >"$root/mnt/unc/statsrv/parlow/email7/statements/temp/99999.txt"
-chroot "$root" chown brevix:brevix /mnt/unc/statsrv/parlow/email7/statements/temp/99999.txt
+chroot "$root" chown brevix:brevix /mnt/unc/statsrv/parlow/email7/statements/temp/99999.txt 2>/dev/null || chmod a+rw "$root/mnt/unc/statsrv/parlow/email7/statements/temp/99999.txt"
 until_true 20 warned 'Set aside .*99999.txt' ||
   fail "the bad statement is not among the warnings"
 sleep 2
@@ -166,14 +179,14 @@ warnings
 
 echo "== a run stopped with SIGSTOP"
 pid=$(show MainPID)
-ct systemctl kill --kill-whom=main --signal=SIGSTOP brevix@7
+ct systemctl kill --kill-whom=main --signal=SIGSTOP brevix@7 || fail "cannot stop the run with SIGSTOP"
 restarted() { local now; now=$(show MainPID); [ "$now" != 0 ] && [ "$now" != "$pid" ] && [ "$(show ActiveState)" = active ]; }
 until_true 30 restarted || fail "the watchdog did not restart the stopped run (MainPID $(show MainPID), $(show ActiveState))"
 ct journalctl -q --no-pager -u brevix@7 -o cat | grep -m1 -i 'watchdog timeout' || fail "no watchdog timeout in the journal"
 
 echo "== systemctl stop"
 started=$(date +%s)
-ct systemctl stop brevix@7
+ct systemctl stop brevix@7 || fail "systemctl stop brevix@7 failed"
 [ $(($(date +%s) - started)) -lt 10 ] || fail "systemctl stop took $(($(date +%s) - started)) s"
 [ "$(show Result)" = success ] || fail "stopped with result $(show Result)"
 [ "$(show ActiveState)" = inactive ] || fail "state $(show ActiveState) after stop"
