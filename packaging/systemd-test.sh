@@ -87,14 +87,21 @@ else
   mkdir -p "$(dirname "$ini")" && printf '[eStatements]\nSettings\\Host=statsrv\n' >"$ini"
 fi
 [ -f "$root/etc/default/brevix" ] || fail "the package ships no /etc/default/brevix"
-mkdir -p "$root/mnt/unc"
-cp -r "$top/demo/share/demo" "$root/mnt/unc/statsrv"
-find "$root/mnt/unc/statsrv" -name .keep -delete
-if ! chroot "$root" sh -c 'chown -R brevix:brevix /mnt/unc/statsrv && chmod -R go-w /mnt/unc/statsrv' 2>/dev/null; then
+# The share is a folder of the root, mounted on /mnt/unc at boot as an fstab line mounts it.
+# (systemd does not start automounts in a container, so "x-systemd.automount" cannot be tried.)
+share=$root/srv/unc
+mkdir -p "$share" "$root/mnt/unc"
+cp -r "$top/demo/share/demo" "$share/statsrv"
+find "$share/statsrv" -name .keep -delete
+if ! chroot "$root" sh -c 'chown -R brevix:brevix /srv/unc/statsrv && chmod -R go-w /srv/unc/statsrv' 2>/dev/null; then
   fail "no user brevix to own the share"
-  chmod -R a+rwX "$root/mnt/unc/statsrv"
+  chmod -R a+rwX "$share/statsrv"
 fi
-waiting=$(ls "$root/mnt/unc/statsrv/parlow/email7/statements/temp" | wc -l)
+printf '[Mount]\nWhat=/srv/unc\nWhere=/mnt/unc\nType=none\nOptions=bind\n[Install]\nWantedBy=remote-fs.target\n' \
+  >"$root/etc/systemd/system/mnt-unc.mount"
+chroot "$root" systemctl enable mnt-unc.mount >/dev/null 2>&1 || fail "systemctl enable mnt-unc.mount"
+store=$share/statsrv/parlow/email7
+waiting=$(ls "$store/statements/temp" | wc -l)
 chroot "$root" systemctl enable brevix@7 >/dev/null 2>&1 || fail "systemctl enable brevix@7"
 # Quick enough for a test: the watchdog after 5 s, the restart after 1 s.
 mkdir -p "$root/etc/systemd/system/brevix@.service.d"
@@ -143,10 +150,9 @@ boot
 state=$(booted 90)
 [ "$state" = running ] || fail "the boot ended $state"
 mailed() {
-  [ "$(ls "$root/mnt/unc/statsrv/parlow/email7/statements/temp" | wc -l)" -eq 0 ] &&
-    [ "$(ls "$root/mnt/unc/statsrv/parlow/email7/in" | wc -l)" -eq $((waiting - 1)) ]
+  [ "$(ls "$store/statements/temp" | wc -l)" -eq 0 ] && [ "$(ls "$store/in" | wc -l)" -eq $((waiting - 1)) ]
 }
-until_true 60 mailed || fail "not all of the $waiting statements were mailed: temp holds $(ls "$root/mnt/unc/statsrv/parlow/email7/statements/temp" | wc -l), in $(ls "$root/mnt/unc/statsrv/parlow/email7/in" | wc -l)"
+until_true 60 mailed || fail "not all of the $waiting statements were mailed: temp holds $(ls "$store/statements/temp" | wc -l), in $(ls "$store/in" | wc -l)"
 until_true 10 status_says "$((waiting - 1)) mailed today" || true
 echo "-- systemctl status brevix@7 after a clean run"
 ct systemctl status --no-pager -l brevix@7 2>/dev/null | sed -n '1,12p' || true
@@ -165,8 +171,9 @@ echo "systemd-analyze security brevix@7.service: ${exposure:-?}"
 awk -v e="${exposure:-99}" 'BEGIN { exit !(e <= 4.0) }' || fail "exposure ${exposure:-unknown} above 4.0"
 
 echo "== a bad statement"
-printf 'X|short\r\n' >"$root/mnt/unc/statsrv/parlow/email7/statements/temp/99999.txt"
-chroot "$root" chown brevix:brevix /mnt/unc/statsrv/parlow/email7/statements/temp/99999.txt 2>/dev/null || chmod a+rw "$root/mnt/unc/statsrv/parlow/email7/statements/temp/99999.txt"
+printf 'X|short\r\n' >"$store/statements/temp/99999.txt"
+chroot "$root" chown brevix:brevix /srv/unc/statsrv/parlow/email7/statements/temp/99999.txt 2>/dev/null ||
+  chmod a+rw "$store/statements/temp/99999.txt"
 until_true 20 warned 'Set aside .*99999.txt' ||
   fail "the bad statement is not among the warnings"
 sleep 2
@@ -176,6 +183,20 @@ echo "-- journalctl -u brevix@7 -p warning after a bad statement"
 warnings
 [ "$(warnings | grep -vc 'Set aside .*99999.txt')" -eq 0 ] || fail "other warnings than the bad statement's"
 [ "$(warnings | grep -c 'Set aside')" -eq 1 ] || fail "the bad statement was reported more than once"
+
+echo "== the archive share out of reach"
+mv "$share/statsrv/tarnlnk" "$share/statsrv/tarnlnk.away"
+for account in 10388 20417; do
+  cp "$top/demo/share/demo/parlow/email7/statements/temp/$account.txt" "$store/statements/temp/"
+  chroot "$root" chown brevix:brevix "/srv/unc/statsrv/parlow/email7/statements/temp/$account.txt" 2>/dev/null ||
+    chmod a+rw "$store/statements/temp/$account.txt"
+done
+until_true 20 status_says 'warning: no archive copies, no \\statsrv\tarnlnk' ||
+  fail "the status does not warn of the archive: $(statusText)"
+[ "$(warnings | grep -cF 'No archive copy: no \\statsrv\tarnlnk ')" -eq 1 ] ||
+  fail "the archive out of reach is not one warning: $(warnings | grep -c 'No archive copy')"
+warnings | grep '^No archive copy' || true
+mv "$share/statsrv/tarnlnk.away" "$share/statsrv/tarnlnk"
 
 echo "== a run stopped with SIGSTOP"
 pid=$(show MainPID)
@@ -193,7 +214,9 @@ ct systemctl stop brevix@7 || fail "systemctl stop brevix@7 failed"
 stop_container
 
 echo "== boot with the share missing"
-mv "$root/mnt/unc" "$root/mnt/unc.away"
+# Nothing mounted, and no /mnt/unc at all.
+chroot "$root" systemctl disable mnt-unc.mount >/dev/null 2>&1
+rmdir "$root/mnt/unc"
 boot
 state=$(booted 90)
 echo "system: $state"
