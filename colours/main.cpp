@@ -2,6 +2,7 @@
 #include "colours/color_select.h"
 #include "colours/platform_colour_dialog.h"
 #include "platform/file_system.h"
+#include "platform/display_check.h"
 #include "platform/message_box_prompt.h"
 #include "platform/path_mapper.h"
 #include "platform/version_numbers.h"
@@ -72,6 +73,8 @@ int main(int argc, char* argv[])
     // Before QApplication, which needs a display.
     if (const std::optional<int> status = parse(argc, argv))
         return *status;
+    if (!platform::checkDisplay("huevane", "Start it in a desktop session."))
+        return 1;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Huevane"));

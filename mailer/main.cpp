@@ -2,6 +2,7 @@
 #include "mailer/attach/frm_file_attach.h"
 #include "mailer/input/mod_brevix.h"
 #include "platform/design_fonts.h"
+#include "platform/display_check.h"
 #include "platform/file_system.h"
 #include "platform/journal_stream.h"
 #include "platform/message_box_prompt.h"
@@ -153,6 +154,8 @@ int main(int argc, char** argv)
     input::modBrevix& run = input::runValues();
 
     if (args.mode == Arguments::Window) {
+        if (!platform::checkDisplay("brevix", "Without a window: brevix --once or brevix --watch (brevix --help)."))
+            return 1;
         QApplication app(argc, argv);
         app.setApplicationName(QStringLiteral("Brevix"));
         platform::installFontSubstitutions();

@@ -41,8 +41,8 @@ int Error::numberForErrno(int err)
     case ENOTDIR: return PathNotFound;
     case EACCES:
     case EPERM:
-    case EROFS:
     case ETXTBSY: return PermissionDenied;
+    case EROFS: return PathFileAccess;
     case ENOSPC:
     case EDQUOT:
     case EFBIG: return DiskFull;
@@ -54,6 +54,9 @@ int Error::numberForErrno(int err)
 
 Error Error::fromErrno(int err, const QString& file)
 {
+    // "Permission denied" would send an administrator after the file modes instead of the mount.
+    if (err == EROFS)
+        return Error(PathFileAccess, QStringLiteral("Read-only file system"), file);
     return Error(numberForErrno(err), file);
 }
 

@@ -21,7 +21,7 @@ ServiceNotifier ServiceNotifier::fromEnvironment()
     const char* socket = std::getenv("NOTIFY_SOCKET");
     if (!socket || !*socket)
         return {};
-    return ServiceNotifier([](const std::string& state) { sd_notify(0, state.c_str()); },
+    return ServiceNotifier([](const std::string& state) { sd_notify(0, forServiceManager(state).c_str()); },
                            [] { return QDateTime::currentDateTime(); });
 }
 
@@ -33,6 +33,7 @@ void ServiceNotifier::waiting(const QString& folder, const QString& missing)
     folder_ = folder;
     missing_ = missing;
     sendStatus(now_());
+    ready();
 }
 
 void ServiceNotifier::watching(const QString& folder)
@@ -42,9 +43,22 @@ void ServiceNotifier::watching(const QString& folder)
     watching_ = true;
     folder_ = folder;
     sendStatus(now_());
+    ready();
+}
+
+void ServiceNotifier::ready()
+{
     if (!ready_)
         send_("READY=1");
     ready_ = true;
+}
+
+void ServiceNotifier::archiveProblem(const QString& cause)
+{
+    if (!send_ || cause == archiveProblem_)
+        return;
+    archiveProblem_ = cause;
+    sendStatus(now_());
 }
 
 void ServiceNotifier::filed(const QString& pdfName, bool mailed)
@@ -98,11 +112,25 @@ void ServiceNotifier::sendStatus(const QDateTime& now)
         status_ += QStringLiteral(", %1 set aside").arg(setAside_);
         if (!last_.isEmpty())
             status_ += QStringLiteral(", last ") + last_;
+        if (!archiveProblem_.isEmpty())
+            status_ += QStringLiteral("; warning: no archive copies, ") + archiveProblem_;
     } else {
         status_ = QStringLiteral("waiting for %1: %2").arg(folder_, missing_);
     }
     send_("STATUS=" + status_.toStdString());
     statusSent_ = now;
+}
+
+std::string forServiceManager(const std::string& state)
+{
+    std::string escaped;
+    escaped.reserve(state.size() + 8);
+    for (char c : state) {
+        if (c == '\\')
+            escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
 }
 
 void keepAlive()

@@ -6,8 +6,9 @@
 
 namespace platform {
 
-/// Tells the service manager what a watch run does: READY=1 once the store's temp folder was
-/// reached, a STATUS= line after every statement and every idle minute, the watchdog, STOPPING=1.
+/// Tells the service manager what a watch run does: READY=1 at the first status (the boot never
+/// waits for a share), a STATUS= line after every statement and every idle minute, the watchdog,
+/// STOPPING=1.
 /// Default-constructed, or without NOTIFY_SOCKET, it sends nothing.
 class ServiceNotifier {
 public:
@@ -19,14 +20,16 @@ public:
     /// Sends through sd_notify when the service manager gave a socket.
     static ServiceNotifier fromEnvironment();
 
-    /// The folder cannot be reached: STATUS says what is missing; the service is not ready yet.
-    /// Like `watching`, sends only what changed.
+    /// The folder cannot be reached: STATUS says what is missing. Like `watching`, sends only
+    /// what changed, and READY=1 the first time.
     void waiting(const QString& folder, const QString& missing);
     /// The folder was reached: READY=1 (the first time only) and the counts.
     void watching(const QString& folder);
     void filed(const QString& pdfName, bool mailed);
     /// A statement was left in the temp folder for a person to look at; the run goes on.
     void setAside(const QString& name);
+    /// The archive copies fail for `cause` (empty: they are made again); the status says so.
+    void archiveProblem(const QString& cause);
     /// Between two polls: feeds the watchdog and repeats the STATUS once a minute.
     void idle();
 
@@ -34,6 +37,7 @@ public:
     const QString& status() const { return status_; }
 
 private:
+    void ready();
     void rollOverDay(const QDateTime& now);
     void sendStatus(const QDateTime& now);
 
@@ -48,9 +52,14 @@ private:
     int unmailed_ = 0;
     int setAside_ = 0;
     QString last_;
+    QString archiveProblem_;
     QString status_;
     QDateTime statusSent_;
 };
+
+/// A notification as the service manager's parser reads it back as written: systemd 252 takes
+/// a backslash as an escape, so "\\statsrv" would show as "statsrv".
+std::string forServiceManager(const std::string& state);
 
 /// Feeds the service manager's watchdog. Cheap enough to call between two pages: it sends at
 /// most four times per watchdog interval, and nothing outside a service with WatchdogSec=.

@@ -19,6 +19,7 @@ packages=(
   clang libclang-rt-14-dev
   lintian desktop-file-utils systemd man-db
   samba smbnetfs fuse3 iproute2
+  mmdebstrap systemd-container debian-archive-keyring
 )
 
 install_missing() {

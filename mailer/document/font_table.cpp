@@ -12,11 +12,13 @@ struct Substitute {
     std::initializer_list<const char*> installed;  // first installed one wins
 };
 
+// Metric twins only: a face of other widths would print figures out of their boxes, so when none
+// is installed the first is named and the PDF writer says which package to install.
 const Substitute kSubstitutes[] = {
-    {"Arial", {"Liberation Sans", "Arimo", "DejaVu Sans"}},
-    {"Arial Narrow", {"Liberation Sans Narrow", "Liberation Sans", "DejaVu Sans Condensed"}},
-    {"MS Sans Serif", {"Liberation Sans", "DejaVu Sans"}},
-    {"Microsoft Sans Serif", {"Liberation Sans", "DejaVu Sans"}},
+    {"Arial", {"Liberation Sans", "Arimo"}},
+    {"Arial Narrow", {"Liberation Sans Narrow"}},
+    {"MS Sans Serif", {"Liberation Sans"}},
+    {"Microsoft Sans Serif", {"Liberation Sans"}},
 };
 
 }  // namespace

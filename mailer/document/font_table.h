@@ -5,8 +5,8 @@
 namespace document {
 
 /// The installed face that stands in for a face the designs name: Arial by Liberation Sans,
-/// Arial Narrow by Liberation Sans Narrow (metric twins), the MS Sans Serif faces by the
-/// nearest installed sans face. Other names are used as they are. Asks the font database, which
+/// Arial Narrow by Liberation Sans Narrow, the MS Sans Serif faces by Liberation Sans (metric
+/// twins, or the first of them when none is installed). Other names are used as they are. Asks the font database, which
 /// costs more than painting a page: a DocumentCache keeps the answer for a run.
 QString installedFamily(const QString& designFamily);
 

@@ -5,6 +5,7 @@
 #include "platform/error.h"
 
 #include <QCryptographicHash>
+#include <QStringList>
 #include <fontconfig/fontconfig.h>
 #include <hb-ot.h>
 #include <hb-subset.h>
@@ -22,23 +23,51 @@ using Font_ = std::unique_ptr<hb_font_t, HbDeleter<hb_font_t, hb_font_destroy>>;
 using Face_ = std::unique_ptr<hb_face_t, HbDeleter<hb_face_t, hb_face_destroy>>;
 using Input_ = std::unique_ptr<hb_subset_input_t, HbDeleter<hb_subset_input_t, hb_subset_input_destroy>>;
 
+/// The package that installs a face, for the message that asks for it.
+QString packageOf(const QString& family)
+{
+    if (family.startsWith(QLatin1String("Liberation"), Qt::CaseInsensitive))
+        return QStringLiteral("the package fonts-liberation");
+    if (family.compare(QLatin1String("Arimo"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("the package fonts-croscore");
+    return QStringLiteral("the package that provides it");
+}
+
+/// The TrueType file fontconfig gives for `family`. Raises platform::Error naming the face and
+/// its package when fontconfig offers another family in its place, or the face only as
+/// OpenType/CFF, whose outlines a TrueType font program cannot carry.
 std::string fileOf(const QString& family)
 {
-    std::string file;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.toUtf8().constData()));
-    if (!pattern)
-        return file;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
-        FcChar8* path = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
-            file = reinterpret_cast<const char*>(path);
-        FcPatternDestroy(match);
+    std::string file, format;
+    QStringList families;
+    if (FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.toUtf8().constData()))) {
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result;
+        if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+            FcChar8* value = nullptr;
+            if (FcPatternGetString(match, FC_FILE, 0, &value) == FcResultMatch)
+                file = reinterpret_cast<const char*>(value);
+            if (FcPatternGetString(match, FC_FONTFORMAT, 0, &value) == FcResultMatch)
+                format = reinterpret_cast<const char*>(value);
+            for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &value) == FcResultMatch; ++i)
+                families << QString::fromUtf8(reinterpret_cast<const char*>(value));
+            FcPatternDestroy(match);
+        }
+        FcPatternDestroy(pattern);
     }
-    FcPatternDestroy(pattern);
-    return file;
+    if (!file.empty() && format == "TrueType" && families.contains(family, Qt::CaseInsensitive))
+        return file;
+    QString offered = QStringLiteral("fontconfig offers nothing for it");
+    if (!file.empty())
+        offered = QStringLiteral("fontconfig offers %1 (%2, %3) in its place")
+                      .arg(families.value(0), QString::fromStdString(file),
+                           format.empty() ? QStringLiteral("unknown format") : QString::fromStdString(format));
+    throw platform::Error(platform::Error::FileNotFound,
+                          QStringLiteral("The font %1 is not installed as a TrueType file; %2. Install %3 "
+                                         "rather than print in another face")
+                              .arg(family, offered, packageOf(family)),
+                          QString());
 }
 
 char32_t unicodeOf(unsigned char code)
@@ -56,7 +85,7 @@ int16_t be16(const char* p)
 FontProgram::FontProgram(const QString& family)
 {
     const std::string file = fileOf(family);
-    Blob_ blob(file.empty() ? hb_blob_get_empty() : hb_blob_create_from_file(file.c_str()));
+    Blob_ blob(hb_blob_create_from_file(file.c_str()));
     face_ = hb_face_create(blob.get(), 0);
     const unsigned upem = hb_face_get_upem(face_);
     Blob_ head(hb_face_reference_table(face_, HB_TAG('h', 'e', 'a', 'd')));

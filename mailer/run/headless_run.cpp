@@ -2,6 +2,7 @@
 
 #include "mailer/handoff/store_session.h"
 #include "mailer/pdf/pdf_export.h"
+#include "mailer/run/archive_warning.h"
 #include "mailer/run/run_failure.h"
 #include "mailer/run/share_wait.h"
 #include "mailer/run/startup_settings.h"
@@ -77,6 +78,10 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
     platform::ServiceNotifier& service = options.service ? *options.service : quiet;
     readColours(store, run, err);
     readConnection(store, run);
+    if (const QString unset = options.server ? QString() : serverNotSet(store); !unset.isEmpty()) {
+        err << platform::error << unset << std::endl;
+        return 1;
+    }
     if (options.server)
         run.ServerName = *options.server;
     if (options.store)
@@ -106,6 +111,7 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
     StatementMailer mailer(run, fs, session, readSettleMs(store));
     const QStringList attachments;
     bool setAside = false;
+    ArchiveWarning archive;
     // A run once tells by its status that something needs a person; a watch reports it and goes on.
     const auto status = [&] { return setAside && !options.watch ? 1 : 0; };
 
@@ -197,6 +203,9 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
                     setAside = true;
                 } else if (!one.changed) {
                     printDone(out, one);
+                    if (const QString warning = archive.after(one.archiveProblem); !warning.isEmpty())
+                        err << platform::warning << warning << std::endl;
+                    service.archiveProblem(archive.cause());
                     service.filed(one.pdfPath, one.mailed);
                     tookAny = true;
                 }

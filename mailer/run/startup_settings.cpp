@@ -34,6 +34,15 @@ QString connectionProblem(const input::modBrevix& run)
     return {};
 }
 
+QString serverNotSet(const settings::SettingsStore& store)
+{
+    if (!store.get(settings::Host, QString()).trimmed().isEmpty())
+        return {};
+    return QStringLiteral("No statement server is set: write its name as Settings\\Host=NAME under [eStatements] in "
+                          "%1, or give --server=NAME.")
+        .arg(store.fileOf(settings::Host.application));
+}
+
 qint64 readSettleMs(const settings::SettingsStore& store)
 {
     bool ok = false;

@@ -14,6 +14,9 @@ void readStatementColours(const settings::SettingsStore& store, input::modBrevix
 void readConnection(const settings::SettingsStore& store, input::modBrevix& run);
 /// Why the server name or store number cannot stand in a path, or an empty text when both can.
 QString connectionProblem(const input::modBrevix& run);
+/// For a run without a window and without --server: says that no server is set and where to set
+/// it, instead of the window's default "localhost"; empty when a server is set.
+QString serverNotSet(const settings::SettingsStore& store);
 /// The settle time: "SettleMs", or its default when missing or not a number of 0 or more.
 qint64 readSettleMs(const settings::SettingsStore& store);
 /// Saves "Host", then "Directory".

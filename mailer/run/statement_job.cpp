@@ -5,10 +5,12 @@
 #include "mailer/document/statement.h"
 #include "mailer/pdf/pdf_export.h"
 #include "mailer/pdf/render_cache.h"
+#include "mailer/run/share_wait.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/cp1252.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/path_mapper.h"
 
 namespace run {
 namespace {
@@ -131,14 +133,20 @@ void StatementJob::archive(const QString& folder, bool noEmail)
     // An archive copy replaces the earlier one in a single step, so the earlier copy is never
     // deleted before the new one exists.
     const QString name = fs_.isFile(pdfPath_) ? bareName(pdfPath_) : QString();
-    const QString target = folder + name;
+    archiveProblem_.clear();
     try {
         if (!name.isEmpty()) {
-            fs_.copyReplacing(pdfPath_, target);
-            archived_ = fs_.isFile(target);
+            fs_.copyReplacing(pdfPath_, folder + name);
+            archived_ = fs_.isFile(folder + name);
         }
-    } catch (const platform::Error&) {
+    } catch (const platform::Error& e) {
         archived_ = false;
+        // Said of the folder, not of the file, so that one cause is one message for all statements.
+        archiveProblem_ = missingFolder(fs_, folder.chopped(1));
+        if (archiveProblem_.isEmpty())
+            archiveProblem_ = QStringLiteral("Error %1: %2 in %3")
+                                  .arg(e.number())
+                                  .arg(e.description(), platform::withHostPath(folder.chopped(1)));
     }
     if (noEmail && archived_) {
         try {

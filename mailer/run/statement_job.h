@@ -64,6 +64,9 @@ public:
     const QString& stagedPath() const { return stagedPath_; }
     /// Whether the last Process left an archive copy.
     bool archived() const { return archived_; }
+    /// Why the last archive copy failed, said of its folder ("no \\h\tarnlnk (...); is the share
+    /// mounted?"); empty when it did not fail.
+    const QString& archiveProblem() const { return archiveProblem_; }
 
 private:
 
@@ -76,6 +79,7 @@ private:
     QString stagedPath_;
     QString date_;  // the statement date of the last statement rendered
     bool archived_ = false;
+    QString archiveProblem_;
 };
 
 }  // namespace run

@@ -396,6 +396,7 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
         run_.StmtPath = p->statement;
         job_.publish(p->staged, p->result.pdfPath, p->archiveFolder, p->noEmail);
         p->result.archived = job_.archived();
+        p->result.archiveProblem = job_.archiveProblem();
     }
     fs_.flush();
     for (Prepared* p : claimed) {
@@ -465,6 +466,7 @@ std::vector<MailedStatement> StatementMailer::recover()
                          run_.NoEmail);
         });
         result.archived = job_.archived();
+        result.archiveProblem = job_.archiveProblem();
         fs_.flush();
         if (!run_.NoEmail) {
             // Only the claiming run, or its recovery, moves its request: gone means handed off.

@@ -26,6 +26,7 @@ struct MailedStatement {
     QString pdfPath;      ///< the PDF in the out folder
     bool mailed = false;  ///< a request went to the in folder
     bool archived = false;
+    QString archiveProblem;  ///< why there is no archive copy, when the copy failed
     /// It changed while it was taken: nothing was handed off, it waits to settle again.
     bool changed = false;
     /// A run that ended before it was done had claimed it; this run finished it.

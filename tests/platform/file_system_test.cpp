@@ -83,7 +83,8 @@ TEST_F(FileSystemTest, RaisesTheOriginalErrorNumbersAndLeavesNoTemporaries)
     EXPECT_EQ(errorOf([&] { fs.rename(kStore + "\\a.txt", kStore + "\\b.txt"); }), Error::FileAlreadyExists);
     EXPECT_EQ(tree.read("unc/host/parlow/email7/b.txt"), "y");
     EXPECT_EQ(Error::numberForErrno(ENOSPC), Error::DiskFull);
-    EXPECT_EQ(Error::numberForErrno(EROFS), Error::PermissionDenied);
+    EXPECT_STREQ(Error::fromErrno(EROFS, "out\\1.PDF").what(), "Error 75: Read-only file system (out\\1.PDF)");
+    EXPECT_STREQ(Error::fromErrno(EACCES, "out\\1.PDF").what(), "Error 70: Permission denied (out\\1.PDF)");
     EXPECT_EQ(Error(Error::DiskFull, "x.pdf").description(), "Disk full");
     EXPECT_EQ(QDir(tree.at("unc/host/parlow/email7/in")).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }

@@ -27,6 +27,9 @@ TEST(ServiceNotifier, StatusCountsTheDayAndSaysWhatIsMissing)
     now = now.addSecs(2);
     service.filed(QStringLiteral(R"(\\h\parlow\email7\statements\out\2.0105.PDF)"), false);
     service.setAside(temp + QStringLiteral(R"(\3.txt)"));
+    service.archiveProblem(QStringLiteral(R"(no \\h\tarnlnk)"));
+    service.archiveProblem(QStringLiteral(R"(no \\h\tarnlnk)"));
+    service.archiveProblem(QString());
     service.idle();  // within the minute: nothing new
     now = now.addSecs(10);
     service.idle();  // a new day
@@ -35,15 +38,25 @@ TEST(ServiceNotifier, StatusCountsTheDayAndSaysWhatIsMissing)
 
     EXPECT_EQ(sent, (std::vector<std::string>{
                         R"(STATUS=waiting for \\h\parlow\email7\statements\temp: no \\h\parlow (/mnt/unc/h/parlow); is the share mounted?)",
-                        watching + "0 mailed today, 0 set aside",
                         "READY=1",
+                        watching + "0 mailed today, 0 set aside",
                         watching + "1 mailed today, 0 set aside, last 1.0105.PDF at 23:59:50",
                         watching + "1 mailed today, 1 filed without mail, 0 set aside, last 2.0105.PDF at 23:59:52",
+                        watching + "1 mailed today, 1 filed without mail, 1 set aside, last 3.txt set aside at 23:59:52",
+                        watching + R"(1 mailed today, 1 filed without mail, 1 set aside, last 3.txt set aside at 23:59:52; )"
+                                   R"(warning: no archive copies, no \\h\tarnlnk)",
                         watching + "1 mailed today, 1 filed without mail, 1 set aside, last 3.txt set aside at 23:59:52",
                         watching + "0 mailed today, 0 set aside, last 3.txt set aside at 23:59:52",
                         R"(STATUS=waiting for \\h\parlow\email7\statements\temp: no \\h\parlow\email7 (/mnt/unc/h/parlow/email7))",
                         watching + "0 mailed today, 0 set aside, last 3.txt set aside at 23:59:52",
                     }));
+}
+
+TEST(ServiceNotifier, DoublesBackslashesThatTheServiceManagerTakesAsEscapes)
+{
+    EXPECT_EQ(platform::forServiceManager(R"(STATUS=watching \\h\parlow\temp: 0 mailed)"),
+              R"(STATUS=watching \\\\h\\parlow\\temp: 0 mailed)");
+    EXPECT_EQ(platform::forServiceManager("READY=1"), "READY=1");
 }
 
 TEST(JournalStream, PrefixesEveryLineWithItsPriorityOnlyOnTheJournal)

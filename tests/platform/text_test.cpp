@@ -1,4 +1,5 @@
 #include "platform/cp1252.h"
+#include "platform/display_check.h"
 #include "platform/line_reader.h"
 #include "platform/version.h"
 
@@ -68,3 +69,20 @@ TEST(Version, FormatsMinorAndRevisionLikeTheCaptions)
 }
 
 }  // namespace
+
+TEST(Display, AWindowNeedsADisplayUnlessQtDrawsElsewhere)
+{
+    const QString none = QStringLiteral("no display is set (DISPLAY and WAYLAND_DISPLAY are empty)");
+    const struct {
+        const char* platform;
+        const char* display;
+        const char* wayland;
+        QString reason;
+    } cases[] = {
+        {"", "", "", none},       {"xcb", "", "", none}, {"wayland", "", "", none},
+        {"", ":0", "", {}},       {"", "", "wayland-0", {}},
+        {"offscreen", "", "", {}}, {"vnc:size=800x600", "", "", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::noDisplayReason(c.platform, c.display, c.wayland), c.reason) << c.platform;
+}

@@ -59,6 +59,13 @@ TEST(Options, StatusStreamAndNoWindow)
         {HUEVANE_BINARY, {"--help"}, 0, "Usage: huevane [--help | --version]\n", ""},
         {HUEVANE_BINARY, {"--version"}, 0, "huevane " TORVIK_VERSION "\n", ""},
         {HUEVANE_BINARY, {"-x"}, 2, "", "huevane: invalid option -- 'x'\n" + kHuevaneUsage},
+        // The windows say that they need a display rather than abort in Qt.
+        {BREVIX_BINARY, {}, 1, "",
+         "brevix: the window needs a display: no display is set (DISPLAY and WAYLAND_DISPLAY are empty). "
+         "Without a window: brevix --once or brevix --watch (brevix --help).\n"},
+        {HUEVANE_BINARY, {}, 1, "",
+         "huevane: the window needs a display: no display is set (DISPLAY and WAYLAND_DISPLAY are empty). "
+         "Start it in a desktop session.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.program) + " " + c.args.join(' ').toStdString());

@@ -132,7 +132,9 @@ TEST(RunFaults, ReadOnlyFolders)
          "Error 70: Permission denied on \\\\host\\parlow\\email7\\statements\\temp\\", 3, {}},
         {"\\\\host\\parlow\\email7\\statements\\tempdet\\", 1,
          "Error 70: Permission denied on \\\\host\\parlow\\email7\\statements\\tempdet\\", 1, {"STMT_3.TXT"}},
-        {"\\\\host\\tarnlnk\\TVK7\\STATEMENTS\\0105\\", 0, "", 0, {}},
+        // Told once for the three statements, of the folder rather than of each file.
+        {"\\\\host\\tarnlnk\\TVK7\\STATEMENTS\\0105\\", 0,
+         "No archive copy: Error 70: Permission denied in \\\\host\\tarnlnk\\TVK7\\STATEMENTS\\0105 (", 0, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.prefix);
@@ -153,6 +155,7 @@ TEST(RunFaults, ReadOnlyFolders)
             // Without an archive copy the statement is still mailed, and the one not to be mailed
             // keeps its PDF in the out folder.
             EXPECT_NE(rig.out.str().find("no archive copy"), std::string::npos);
+            EXPECT_EQ(rig.err.str().find("No archive copy", 1), std::string::npos);
             EXPECT_TRUE(rig.share.inStore("statements/out/2.0105.PDF"));
             EXPECT_TRUE(rig.allDone());
         } else {

@@ -5,6 +5,7 @@
 #include "mailer/document/page_painter.h"
 #include "mailer/document/statement.h"
 #include "mailer/document/text_fit.h"
+#include "mailer/pdf/font_program.h"
 #include "mailer/pdf/pdf_export.h"
 #include "platform/cp1252.h"
 #include "tests/mailer/document/document_fixture.h"
@@ -255,4 +256,29 @@ TEST(ReadBack, ALongDiscountMessagePrintsItsAmountWholeInsideItsBox)
             EXPECT_EQ(found.toStdString(), message) << box.top();
         }
     }
+}
+
+TEST(ReadBack, AFaceFontconfigCannotGiveAsTrueTypeNamesItsPackage)
+{
+    // A family fontconfig does not have, and a CFF face (the Dingbats of ghostscript's fonts,
+    // where installed): neither may stand in for a design face.
+    const struct {
+        const char* family;
+        const char* says;
+    } cases[] = {
+        {"Liberation Sans Brevix", "The font Liberation Sans Brevix is not installed as a TrueType file; fontconfig offers "},
+        {"D050000L", "The font D050000L is not installed as a TrueType file; fontconfig offers D050000L ("},
+    };
+    for (const auto& c : cases) {
+        const auto error = testing_support::errorOf([&] { pdf::FontProgram program(QString::fromLatin1(c.family)); });
+        ASSERT_TRUE(error) << c.family;
+        if (c.family[0] == 'D' && !error->description().contains(QLatin1String("offers D050000L")))
+            continue;  // not installed here: the first case's path
+        EXPECT_EQ(error->number(), 53);
+        EXPECT_TRUE(error->description().startsWith(QLatin1String(c.says))) << error->description().toStdString();
+        EXPECT_TRUE(error->description().endsWith(QLatin1String(c.family[0] == 'L'
+                                                                    ? "Install the package fonts-liberation rather than print in another face"
+                                                                    : "Install the package that provides it rather than print in another face")));
+    }
+    EXPECT_NO_THROW(pdf::FontProgram(QStringLiteral("Liberation Sans Narrow")));
 }
