@@ -230,10 +230,12 @@ void PathMapper::noteCreated(const QByteArray& hostPath, qint64 before) const
     const QString name = QFile::decodeName(hostPath.mid(hostPath.lastIndexOf('/') + 1));
     // Only an index that was current when the creation began learns the new name; any other
     // change of the folder meanwhile makes the next lookup read it again. Hidden names (claims,
-    // temporaries) are left to a new reading: they change folders that others write to.
-    if (it == indexes_->folders.end() || it->stamp != before || before < 0 || name.startsWith(QLatin1Char('.')))
+    // staged files, temporaries) are never looked up in another spelling: the index stays current
+    // without them.
+    if (it == indexes_->folders.end() || it->stamp != before || before < 0)
         return;
-    it->names.insert(FolderIndexes::hashOf(name));
+    if (!name.startsWith(QLatin1Char('.')))
+        it->names.insert(FolderIndexes::hashOf(name));
     // A name another program adds within the same clock tick as this one goes unseen until the
     // folder changes again; in the folders this program fills (out, in, archive) that costs at
     // most a second file whose name differs in letter case.

@@ -78,11 +78,13 @@ void StatementJob::write(const QString& StmtFile, const std::function<void()>& b
     stagedPath_ = exporter.FileName;
 }
 
-void StatementJob::publish(const QString& staged, const QString& pdf, const QString& archiveFolder, bool noEmail)
+void StatementJob::publish(const QString& staged, const QString& pdf, const QString& archiveFolder, bool noEmail,
+                           bool recovering)
 {
     pdfPath_ = pdf;
     archived_ = false;
-    if (staged != pdf && fs_.stamp(staged))
+    // Recovery finds a staged PDF already put in place by the run it finishes.
+    if (staged != pdf && (!recovering || fs_.stamp(staged)))
         fs_.moveReplacing(staged, pdf);
     archive(archiveFolder, noEmail);
 }

@@ -39,9 +39,11 @@ public:
     /// it raises leaves no file. With a `runId` the PDF is written under the run's staged name
     /// beside its place (stagedPath()) and reaches its place only with publish().
     void write(const QString& StmtFile, const std::function<void()>& beforeFile, const QString& runId = {});
-    /// Moves the staged PDF `staged` to its place `pdf` when it is still staged, then makes the
-    /// archive copy in `archiveFolder`; a PDF not to be mailed then leaves the out folder.
-    void publish(const QString& staged, const QString& pdf, const QString& archiveFolder, bool noEmail);
+    /// Moves the staged PDF `staged` to its place `pdf` (when `recovering`, only when it is still
+    /// staged), then makes the archive copy in `archiveFolder`; a PDF not to be mailed then leaves
+    /// the out folder.
+    void publish(const QString& staged, const QString& pdf, const QString& archiveFolder, bool noEmail,
+                 bool recovering = false);
     /// The last step of Process: copies the PDF to the archive share; never fails visibly.
     void archive();
     void archive(const QString& archiveFolder, bool noEmail);

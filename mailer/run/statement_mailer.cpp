@@ -463,7 +463,7 @@ std::vector<MailedStatement> StatementMailer::recover()
         unlessGone([&] {
             job_.publish(staged, result.pdfPath,
                          archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef)),
-                         run_.NoEmail);
+                         run_.NoEmail, true);
         });
         result.archived = job_.archived();
         result.archiveProblem = job_.archiveProblem();

@@ -72,10 +72,10 @@ TEST(Handoff, AStatementStillBeingWrittenIsMailedOnlyWholeAndOnce)
     }
     for (std::thread& t : threads)
         t.join();
-    for (int waited = 0; rig.waiting() > 0 && waited < 100; ++waited)
+    for (int waited = 0; rig.waiting() > 0 && waited < 600; ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ::kill(static_cast<pid_t>(brevix->processId()), SIGTERM);
-    ASSERT_TRUE(brevix->waitForFinished(10000));
+    ASSERT_TRUE(brevix->waitForFinished(60000));
     const QString out = QString::fromUtf8(brevix->readAllStandardOutput());
     EXPECT_EQ(brevix->readAllStandardError(), "");
 
@@ -121,7 +121,7 @@ TEST(Handoff, TwoWatchingRunsOnOneStoreMailEachStatementOnce)
     }
     for (auto& run : runs) {
         ::kill(static_cast<pid_t>(run->processId()), SIGTERM);
-        run->waitForFinished(10000);
+        run->waitForFinished(60000);
     }
     rig.takeRequests(sent);
     EXPECT_TRUE(killed);
@@ -139,7 +139,7 @@ TEST(Handoff, ASecondRunOnceLeavesAHeldStoreAlone)
     auto held = std::make_unique<handoff::StoreSession>(rig.local, "\\\\host\\parlow\\email7\\brevix.lock", "the test");
     ASSERT_EQ(held->take(), handoff::StoreSession::Take::Taken);
     auto brevix = rig.start({"--once"});
-    ASSERT_TRUE(brevix->waitForFinished(30000));
+    ASSERT_TRUE(brevix->waitForFinished(60000));
     EXPECT_EQ(brevix->exitCode(), 0);
     EXPECT_TRUE(brevix->readAllStandardError().startsWith("Store 7 of host is being processed by the test, process "));
     EXPECT_EQ(rig.waiting(), 1);

@@ -5,11 +5,15 @@
 #include "settings/settings_store.h"
 #include "tests/support/statement_share.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using attach::frmFileAttach;
 
@@ -87,7 +91,11 @@ TEST_F(PickerTest, EachPathIsAddedOnceAndOnlyTheSelectedEntryIsRemoved)
     // A button pressed by its access key shows itself down for a moment before it acts.
     const auto key = [&picker](Qt::Key k, Qt::KeyboardModifiers held = Qt::AltModifier) {
         QTest::keyClick(picker->lstAttachment, k, held);
-        QTest::qWait(150);
+        // Until the button came up and acted, however long a busy machine takes.
+        QTest::qWaitFor([] {
+            const QList<QAbstractButton*> buttons = qApp->activeWindow() ? qApp->activeWindow()->findChildren<QAbstractButton*>() : QList<QAbstractButton*>();
+            return std::none_of(buttons.begin(), buttons.end(), [](QAbstractButton* b) { return b->isDown(); });
+        }, 10000);
     };
     picker->lstAttachment->setFocus();
     key(Qt::Key_R);  // nothing selected: nothing removed

@@ -5,6 +5,7 @@
 #include "settings/settings_store.h"
 #include "tests/support/statement_share.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <tuple>
 
 using testing_support::StatementShare;
@@ -104,7 +107,11 @@ TEST_F(WindowTest, ProcessPollsOnlyAReachableFolderAndAccessKeysNeverTypeIntoThe
     const auto alt = [](QWidget* focus, Qt::Key key) {
         focus->setFocus();
         QTest::keyClick(focus, key, Qt::AltModifier);
-        QTest::qWait(150);
+        // Until the button came up and acted, however long a busy machine takes.
+        QTest::qWaitFor([] {
+            const QList<QAbstractButton*> buttons = qApp->activeWindow() ? qApp->activeWindow()->findChildren<QAbstractButton*>() : QList<QAbstractButton*>();
+            return std::none_of(buttons.begin(), buttons.end(), [](QAbstractButton* b) { return b->isDown(); });
+        }, 10000);
     };
 
     window->txtServer->setText("elsewhere");
