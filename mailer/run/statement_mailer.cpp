@@ -399,88 +399,123 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
         p->result.archiveProblem = job_.archiveProblem();
     }
     fs_.flush();
+    // A request that cannot be handed off holds back only its own statement: it stays claimed,
+    // for the next run to finish, and its error ends this one.
+    std::exception_ptr handOffError;
+    QString notHandedOff;
+    std::vector<Prepared*> done;
     for (Prepared* p : claimed) {
         run_.StmtPath = p->statement;
-        if (p->request) {
-            handOff(fs_, *p->request);
-            p->result.mailed = true;
+        try {
+            if (p->request) {
+                handOff(fs_, *p->request);
+                p->result.mailed = true;
+            }
+            done.push_back(p);
+        } catch (const platform::Error&) {
+            if (!handOffError) {
+                handOffError = std::current_exception();
+                notHandedOff = p->statement;
+            }
+            p->result.changed = true;
         }
     }
     fs_.flush();
-    for (Prepared* p : claimed) {
+    for (Prepared* p : done) {
         run_.StmtPath = p->statement;
         handoff::dropClaim(fs_, p->statement, p->detail, session_.runId());
     }
-    if (claimError) {
-        run_.StmtPath = unclaimed;
-        std::rethrow_exception(claimError);
+    if (claimError || handOffError) {
+        run_.StmtPath = claimError ? unclaimed : notHandedOff;
+        std::rethrow_exception(claimError ? claimError : handOffError);
     }
+}
+
+std::optional<MailedStatement> StatementMailer::finishClaim(const QString& temp, const handoff::ClaimName& claim)
+{
+    MailedStatement result;
+    result.file = claim.name;
+    result.recovered = true;
+    run_.StmtPath = temp + QLatin1Char('\\') + claim.name;
+    // Its PDF and request were made before the claim; the statement is read again only for
+    // their names.
+    NoFields fields;
+    std::unique_ptr<input::Details> details;
+    std::string text;
+    try {
+        text = fs_.readFile(handoff::claimedPath(run_.StmtPath, claim.runId));
+    } catch (const platform::Error& e) {
+        if (e.number() == platform::Error::FileNotFound)
+            return std::nullopt;  // another run, where the lock does not hold, finished it meanwhile
+        throw;
+    }
+    platform::LineReader in(text);
+    input::ReadInput(in, fields, details, run_);
+    result.account = platform::fromCp1252(run_.AcctNo);
+    result.pdfPath = pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef));
+    const QString staged = claim.runId.isEmpty() ? result.pdfPath : stagedPathFor(result.pdfPath, claim.runId);
+    // Where the lock does not hold, another run may finish the same claim at the same time:
+    // a file gone under a step means that run took the step.
+    const auto unlessGone = [](const std::function<void()>& step) {
+        try {
+            step();
+            return true;
+        } catch (const platform::Error& e) {
+            if (e.number() != platform::Error::FileNotFound)
+                throw;
+            return false;
+        }
+    };
+    unlessGone([&] {
+        job_.publish(staged, result.pdfPath,
+                     archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef)),
+                     run_.NoEmail, true);
+    });
+    result.archived = job_.archived();
+    result.archiveProblem = job_.archiveProblem();
+    fs_.flush();
+    if (!run_.NoEmail) {
+        // Only the claiming run, or its recovery, moves its request: gone means handed off.
+        const PendingRequest request = requestPaths(run_, claim.runId);
+        result.handedOffBefore = !fs_.isFile(request.written) || !unlessGone([&] { handOff(fs_, request); });
+        fs_.flush();
+        result.mailed = true;
+    }
+    const QString detail = detailPathFor(run_.StmtPath);
+    unlessGone([&] {
+        handoff::dropClaim(fs_, run_.StmtPath,
+                           fs_.stamp(handoff::claimedPath(detail, claim.runId)) ? detail : QString(), claim.runId);
+    });
+    return result;
 }
 
 std::vector<MailedStatement> StatementMailer::recover()
 {
     std::vector<MailedStatement> finished;
     const QString temp = tempFolder();
+    // A claim that cannot be finished now holds back only its own statement; the first error
+    // ends the run once the others are finished.
+    std::exception_ptr error;
+    QString failed;
     for (const platform::FolderEntry& entry : fs_.entries(temp, handoff::kClaimedPattern, true)) {
         const handoff::ClaimName claim = handoff::parseClaim(entry.name);
         if (claim.name.isEmpty() || entry.stamp.kind != platform::FileStamp::Regular)
             continue;
         if (!claim.runId.isEmpty() && !session_.isDead(claim.runId))
             continue;  // a live run finishes its own
-        MailedStatement result;
-        result.file = claim.name;
-        result.recovered = true;
-        run_.StmtPath = temp + QLatin1Char('\\') + claim.name;
-        // Its PDF and request were made before the claim; the statement is read again only for
-        // their names.
-        NoFields fields;
-        std::unique_ptr<input::Details> details;
-        std::string text;
         try {
-            text = fs_.readFile(handoff::claimedPath(run_.StmtPath, claim.runId));
-        } catch (const platform::Error& e) {
-            if (e.number() == platform::Error::FileNotFound)
-                continue;  // another run, where the lock does not hold, finished it meanwhile
-            throw;
-        }
-        platform::LineReader in(text);
-        input::ReadInput(in, fields, details, run_);
-        result.account = platform::fromCp1252(run_.AcctNo);
-        result.pdfPath = pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef));
-        const QString staged = claim.runId.isEmpty() ? result.pdfPath : stagedPathFor(result.pdfPath, claim.runId);
-        // Where the lock does not hold, another run may finish the same claim at the same time:
-        // a file gone under a step means that run took the step.
-        const auto unlessGone = [](const std::function<void()>& step) {
-            try {
-                step();
-                return true;
-            } catch (const platform::Error& e) {
-                if (e.number() != platform::Error::FileNotFound)
-                    throw;
-                return false;
+            if (std::optional<MailedStatement> result = finishClaim(temp, claim))
+                finished.push_back(*result);
+        } catch (const platform::Error&) {
+            if (!error) {
+                error = std::current_exception();
+                failed = run_.StmtPath;
             }
-        };
-        unlessGone([&] {
-            job_.publish(staged, result.pdfPath,
-                         archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef)),
-                         run_.NoEmail, true);
-        });
-        result.archived = job_.archived();
-        result.archiveProblem = job_.archiveProblem();
-        fs_.flush();
-        if (!run_.NoEmail) {
-            // Only the claiming run, or its recovery, moves its request: gone means handed off.
-            const PendingRequest request = requestPaths(run_, claim.runId);
-            result.handedOffBefore = !fs_.isFile(request.written) || !unlessGone([&] { handOff(fs_, request); });
-            fs_.flush();
-            result.mailed = true;
         }
-        const QString detail = detailPathFor(run_.StmtPath);
-        unlessGone([&] {
-            handoff::dropClaim(fs_, run_.StmtPath,
-                               fs_.stamp(handoff::claimedPath(detail, claim.runId)) ? detail : QString(), claim.runId);
-        });
-        finished.push_back(result);
+    }
+    if (error) {
+        run_.StmtPath = failed;
+        std::rethrow_exception(error);
     }
 
     clearDeadRuns();

@@ -1,4 +1,5 @@
 #pragma once
+#include "mailer/handoff/claim.h"
 #include "mailer/handoff/settle_watch.h"
 #include "mailer/handoff/store_session.h"
 #include "mailer/input/mod_brevix.h"
@@ -111,6 +112,8 @@ private:
     /// took it first.
     bool claimFor(Prepared& p);
     void handOffAll(std::vector<Prepared>& prepared);
+    /// Finishes one claim of a dead run; nothing when another run finished it meanwhile.
+    std::optional<MailedStatement> finishClaim(const QString& temp, const handoff::ClaimName& claim);
     /// Removes what dead runs wrote and never claimed, once their claims are finished.
     void clearDeadRuns();
     /// Removes what the run wrote for a statement it does not hand off.

@@ -126,7 +126,7 @@ TEST(RunFaults, ReadOnlyFolders)
     } cases[] = {
         {"\\\\host\\parlow\\email7\\statements\\out\\", 1,
          "Error 70: Permission denied on \\\\host\\parlow\\email7\\statements\\out\\", 3, {}},
-        {"\\\\host\\parlow\\email7\\in\\", 1, "Error 70: Permission denied on \\\\host\\parlow\\email7\\in\\STMT_", 3, {}},
+        {"\\\\host\\parlow\\email7\\in\\", 1, "Error 70: Permission denied on \\\\host\\parlow\\email7\\in\\STMT_", 2, {}},
         // Where a statement cannot be claimed it cannot be deleted either: it is not mailed.
         {"\\\\host\\parlow\\email7\\statements\\temp\\", 1,
          "Error 70: Permission denied on \\\\host\\parlow\\email7\\statements\\temp\\", 3, {}},
