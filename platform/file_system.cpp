@@ -236,9 +236,11 @@ QString LocalFileSystem::hostPath(const QString& path)
 
 namespace {
 
-/// stat of a mapped path (following a link), from what its mapping saw when it can tell.
-bool statMapped(const std::optional<QString>& mapped, const EntryLook& look, struct stat& st)
+/// stat of a Windows path (following a link), from what its mapping saw when it can tell.
+bool statPath(const PathMapper& mapper, const QString& path, struct stat& st)
 {
+    EntryLook look;
+    const std::optional<QString> mapped = mapper.toHost(path, &look);
     if (!mapped || look.state == EntryLook::NotThere)
         return false;
     if (look.state == EntryLook::There && !S_ISLNK(look.st.st_mode)) {
@@ -252,26 +254,20 @@ bool statMapped(const std::optional<QString>& mapped, const EntryLook& look, str
 
 bool LocalFileSystem::exists(const QString& path)
 {
-    EntryLook look;
-    const std::optional<QString> mapped = mapper_.toHost(path, &look);
     struct stat st;
-    return statMapped(mapped, look, st);
+    return statPath(mapper_, path, st);
 }
 
 bool LocalFileSystem::isFile(const QString& path)
 {
-    EntryLook look;
-    const std::optional<QString> mapped = mapper_.toHost(path, &look);
     struct stat st;
-    return statMapped(mapped, look, st) && S_ISREG(st.st_mode);
+    return statPath(mapper_, path, st) && S_ISREG(st.st_mode);
 }
 
 bool LocalFileSystem::isFolder(const QString& path)
 {
-    EntryLook look;
-    const std::optional<QString> mapped = mapper_.toHost(path, &look);
     struct stat st;
-    return statMapped(mapped, look, st) && S_ISDIR(st.st_mode);
+    return statPath(mapper_, path, st) && S_ISDIR(st.st_mode);
 }
 
 QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)

@@ -28,9 +28,6 @@ public:
 
     int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
 
-    void Remove(int32_t vntIndexKey) { entries_.erase(entries_.begin() + index(vntIndexKey)); }
-    void Remove(const std::string& vntIndexKey) { entries_.erase(entries_.begin() + keyIndex(vntIndexKey)); }
-
 private:
     struct Entry {
         std::string key;

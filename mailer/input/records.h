@@ -131,13 +131,6 @@ public:
 
     int32_t Count() const { return static_cast<int32_t>(starts_.size()); }
 
-    void Remove(int32_t vntIndexKey)
-    {
-        if (vntIndexKey < 1 || vntIndexKey > Count())
-            throw platform::Error(platform::Error::SubscriptOutOfRange);
-        starts_.erase(starts_.begin() + (vntIndexKey - 1));
-    }
-
 private:
     static void pack(std::string& block)
     {

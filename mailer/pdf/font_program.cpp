@@ -85,6 +85,8 @@ int16_t be16(const char* p)
 FontProgram::FontProgram(const QString& family)
 {
     const std::string file = fileOf(family);
+    file_ = file;
+    package_ = packageOf(family);
     Blob_ blob(hb_blob_create_from_file(file.c_str()));
     face_.reset(hb_face_create(blob.get(), 0));
     const unsigned upem = hb_face_get_upem(face_.get());
@@ -92,8 +94,10 @@ FontProgram::FontProgram(const QString& family)
     unsigned headLength = 0;
     const char* h = hb_blob_get_data(head.get(), &headLength);
     if (file.empty() || headLength < 54 || hb_face_get_glyph_count(face_.get()) == 0)
-        throw platform::Error(platform::Error::FileNotFound,
-                              QStringLiteral("No TrueType font file for ") + family, QString());
+        throw platform::Error(platform::Error::InvalidFileFormat,
+                              QStringLiteral("The font file %1 of %2 cannot be read as TrueType. Reinstall %3")
+                                  .arg(QString::fromStdString(file), family, package_),
+                              QString());
     auto em = [upem](double units) { return units * 1000.0 / upem; };
     for (int i = 0; i < 4; ++i)
         bbox_[i] = static_cast<int>(em(be16(h + 36 + 2 * i)));
@@ -142,8 +146,10 @@ std::shared_ptr<const Blob> FontProgram::subset(uint16_t rows) const
         hb_set_add(drop, tag);
     Face_ cut(hb_subset_or_fail(face_.get(), input.get()));
     if (!cut)
-        throw platform::Error(platform::Error::DeviceIO,
-                              QStringLiteral("Cannot subset the font ") + QString::fromStdString(postScriptName_),
+        throw platform::Error(platform::Error::InvalidFileFormat,
+                              QStringLiteral("The font %1 (%2) cannot be cut down to the characters a PDF shows: "
+                                             "the file is damaged or of a kind HarfBuzz cannot subset. Reinstall %3")
+                                  .arg(QString::fromStdString(postScriptName_), QString::fromStdString(file_), package_),
                               QString());
     Blob_ program(hb_face_reference_blob(cut.get()));
     unsigned length = 0;

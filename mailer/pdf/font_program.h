@@ -47,6 +47,8 @@ private:
     };
 
     std::unique_ptr<hb_face_t, FaceDestroy> face_;
+    std::string file_;  ///< as fontconfig found it
+    QString package_;   ///< what installs it, for messages
     std::string postScriptName_;
     double widths_[256] = {};
     int bbox_[4] = {};

@@ -26,7 +26,7 @@ Detail line(const std::string& invno, const std::string& dueAmount)
     return d;
 }
 
-TEST(Collections, LinesRunFromOneCloseUpAfterARemoveAndReadBackAcrossPackedBlocks)
+TEST(Collections, LinesRunFromOneAndReadBackAcrossPackedBlocks)
 {
     Details details;
     const int count = 50000;  // about 3 MiB: the full blocks are compressed
@@ -37,10 +37,8 @@ TEST(Collections, LinesRunFromOneCloseUpAfterARemoveAndReadBackAcrossPackedBlock
     for (int i : {count, count / 2, 2, count - 1})
         EXPECT_EQ(details.Item(i).Invno + details.Item(i).DueAmount, std::to_string(i) + std::to_string(-i));
     EXPECT_EQ(held.Invno, "1");  // a record taken stays as it was
-    details.Remove(3);
-    EXPECT_EQ(details.Item(3).Invno, "4");
-    EXPECT_EQ(details.Count(), count - 1);
-    EXPECT_EQ(errorOf([&] { details.Item(count); }), platform::Error::SubscriptOutOfRange);
+    EXPECT_EQ(details.Count(), count);
+    EXPECT_EQ(errorOf([&] { details.Item(count + 1); }), platform::Error::SubscriptOutOfRange);
 }
 
 TEST(Collections, HeadersAreFoundByPositionAndKeyAndBadOnesReachTheCaller)
@@ -54,10 +52,7 @@ TEST(Collections, HeadersAreFoundByPositionAndKeyAndBadOnesReachTheCaller)
     EXPECT_EQ(errorOf([&] { headers.Item(0); }), platform::Error::SubscriptOutOfRange);
     EXPECT_EQ(errorOf([&] { headers.Item(3); }), platform::Error::SubscriptOutOfRange);
     EXPECT_EQ(errorOf([&] { headers.Item(""); }), platform::Error::InvalidCall);
-    EXPECT_EQ(errorOf([&] { headers.Remove("x"); }), platform::Error::InvalidCall);
     EXPECT_EQ(headers.Count(), 2);
-    headers.Remove("3");
-    EXPECT_EQ(headers.Count(), 1);
 }
 
 TEST(Collections, AHeadersLinesAreCreatedOnFirstReadAndReplaceable)
