@@ -2,11 +2,10 @@
 
 #include "mailer/pdf/deflate.h"
 #include "platform/cp1252.h"
+#include "platform/design_fonts.h"
 #include "platform/error.h"
 
 #include <QCryptographicHash>
-#include <QStringList>
-#include <fontconfig/fontconfig.h>
 #include <hb-ot.h>
 #include <hb-subset.h>
 #include <hb.h>
@@ -14,7 +13,7 @@
 namespace pdf {
 namespace {
 
-/// The destroy function of a HarfBuzz or fontconfig handle, for std::unique_ptr.
+/// The destroy function of a HarfBuzz handle, for std::unique_ptr.
 template <class T, void (*Destroy)(T*)>
 struct Destroyer {
     void operator()(T* p) const { Destroy(p); }
@@ -23,52 +22,6 @@ using Blob_ = std::unique_ptr<hb_blob_t, Destroyer<hb_blob_t, hb_blob_destroy>>;
 using Font_ = std::unique_ptr<hb_font_t, Destroyer<hb_font_t, hb_font_destroy>>;
 using Face_ = std::unique_ptr<hb_face_t, Destroyer<hb_face_t, hb_face_destroy>>;
 using Input_ = std::unique_ptr<hb_subset_input_t, Destroyer<hb_subset_input_t, hb_subset_input_destroy>>;
-using Pattern_ = std::unique_ptr<FcPattern, Destroyer<FcPattern, FcPatternDestroy>>;
-
-/// The package that installs a face, for the message that asks for it.
-QString packageOf(const QString& family)
-{
-    if (family.startsWith(QLatin1String("Liberation"), Qt::CaseInsensitive))
-        return QStringLiteral("the package fonts-liberation");
-    if (family.compare(QLatin1String("Arimo"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("the package fonts-croscore");
-    return QStringLiteral("the package that provides it");
-}
-
-/// The TrueType file fontconfig gives for `family`. Raises platform::Error naming the face and
-/// its package when fontconfig offers another family in its place, or the face only as
-/// OpenType/CFF, whose outlines a TrueType font program cannot carry.
-std::string fileOf(const QString& family)
-{
-    std::string file, format;
-    QStringList families;
-    if (const Pattern_ pattern{FcNameParse(reinterpret_cast<const FcChar8*>(family.toUtf8().constData()))}) {
-        FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
-        FcDefaultSubstitute(pattern.get());
-        FcResult result;
-        if (const Pattern_ match{FcFontMatch(nullptr, pattern.get(), &result)}) {
-            FcChar8* value = nullptr;
-            if (FcPatternGetString(match.get(), FC_FILE, 0, &value) == FcResultMatch)
-                file = reinterpret_cast<const char*>(value);
-            if (FcPatternGetString(match.get(), FC_FONTFORMAT, 0, &value) == FcResultMatch)
-                format = reinterpret_cast<const char*>(value);
-            for (int i = 0; FcPatternGetString(match.get(), FC_FAMILY, i, &value) == FcResultMatch; ++i)
-                families << QString::fromUtf8(reinterpret_cast<const char*>(value));
-        }
-    }
-    if (!file.empty() && format == "TrueType" && families.contains(family, Qt::CaseInsensitive))
-        return file;
-    QString offered = QStringLiteral("fontconfig offers nothing for it");
-    if (!file.empty())
-        offered = QStringLiteral("fontconfig offers %1 (%2, %3) in its place")
-                      .arg(families.value(0), QString::fromStdString(file),
-                           format.empty() ? QStringLiteral("unknown format") : QString::fromStdString(format));
-    throw platform::Error(platform::Error::FileNotFound,
-                          QStringLiteral("The font %1 is not installed as a TrueType file; %2. Install %3 "
-                                         "rather than print in another face")
-                              .arg(family, offered, packageOf(family)),
-                          QString());
-}
 
 char32_t unicodeOf(unsigned char code)
 {
@@ -84,9 +37,9 @@ int16_t be16(const char* p)
 
 FontProgram::FontProgram(const QString& family)
 {
-    const std::string file = fileOf(family);
+    const std::string file = platform::fontFile(family);
     file_ = file;
-    package_ = packageOf(family);
+    package_ = platform::fontPackage(family);
     Blob_ blob(hb_blob_create_from_file(file.c_str()));
     face_.reset(hb_face_create(blob.get(), 0));
     const unsigned upem = hb_face_get_upem(face_.get());
