@@ -72,6 +72,15 @@ Match match(const QString& family)
     return m;
 }
 
+/// The first metric twin of a design face that is installed, or empty.
+QString installedTwin(const DesignFace& face)
+{
+    for (const InstalledFace& twin : face.twins)
+        if (QFontDatabase::hasFamily(QLatin1String(twin.family)))
+            return QLatin1String(twin.family);
+    return QString();
+}
+
 }  // namespace
 
 QString installedFamily(const QString& designFamily)
@@ -79,10 +88,8 @@ QString installedFamily(const QString& designFamily)
     const DesignFace* f = designFace(designFamily);
     if (!f)
         return designFamily;
-    for (const InstalledFace& twin : f->twins)
-        if (QFontDatabase::hasFamily(QLatin1String(twin.family)))
-            return QLatin1String(twin.family);
-    return QLatin1String(f->twins.begin()->family);
+    const QString twin = installedTwin(*f);
+    return twin.isEmpty() ? QLatin1String(f->twins.begin()->family) : twin;
 }
 
 QString windowFamily(const QString& designFamily)
@@ -90,9 +97,9 @@ QString windowFamily(const QString& designFamily)
     const DesignFace* f = designFace(designFamily);
     if (!f)
         return designFamily;
-    for (const InstalledFace& twin : f->twins)
-        if (QFontDatabase::hasFamily(QLatin1String(twin.family)))
-            return QLatin1String(twin.family);
+    const QString twin = installedTwin(*f);
+    if (!twin.isEmpty())
+        return twin;
     return QFontDatabase::hasFamily(QLatin1String(f->sameKind)) ? QLatin1String(f->sameKind) : QString();
 }
 
