@@ -194,8 +194,6 @@ public:
             lines_ = std::make_shared<class idetails>();
         return *lines_;
     }
-    void set_idetails(std::shared_ptr<class idetails> vData) { lines_ = std::move(vData); }
-    bool has_idetails() const { return lines_ != nullptr; }
 
 private:
     std::shared_ptr<class idetails> lines_;

@@ -55,16 +55,4 @@ TEST(Collections, HeadersAreFoundByPositionAndKeyAndBadOnesReachTheCaller)
     EXPECT_EQ(headers.Count(), 2);
 }
 
-TEST(Collections, AHeadersLinesAreCreatedOnFirstReadAndReplaceable)
-{
-    iHeader header;
-    idetails& first = header.idetails();
-    EXPECT_EQ(first.Count(), 0);
-    EXPECT_EQ(&header.idetails(), &first);
-    auto other = std::make_shared<idetails>();
-    other->Add(iDetail{});
-    header.set_idetails(other);
-    EXPECT_EQ(header.idetails().Count(), 1);
-}
-
 }  // namespace
