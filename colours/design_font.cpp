@@ -1,6 +1,7 @@
 #include "colours/design_font.h"
 
-#include <QFontDatabase>
+#include "platform/design_fonts.h"
+
 #include <QGuiApplication>
 
 namespace huevane {
@@ -8,12 +9,9 @@ namespace huevane {
 QFont designFont(double points, bool bold)
 {
     QFont font = QGuiApplication::font();
-    for (const char* family : {"Liberation Sans", "DejaVu Sans"}) {
-        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
-            font.setFamily(QString::fromLatin1(family));
-            break;
-        }
-    }
+    const QString family = platform::windowFamily(QStringLiteral("MS Sans Serif"));
+    if (!family.isEmpty())
+        font.setFamily(family);
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;

@@ -20,8 +20,10 @@ QString Error::describe(int number)
     switch (number) {
     case InvalidCall: return QStringLiteral("Invalid procedure call or argument");
     case Overflow: return QStringLiteral("Overflow");
+    case OutOfMemory: return QStringLiteral("Out of memory");
     case SubscriptOutOfRange: return QStringLiteral("Subscript out of range");
     case TypeMismatch: return QStringLiteral("Type mismatch");
+    case Internal: return QStringLiteral("Internal error");
     case FileNotFound: return QStringLiteral("File not found");
     case DeviceIO: return QStringLiteral("Device I/O error");
     case FileAlreadyExists: return QStringLiteral("File already exists");
@@ -29,6 +31,7 @@ QString Error::describe(int number)
     case PermissionDenied: return QStringLiteral("Permission denied");
     case PathFileAccess: return QStringLiteral("Path/File access error");
     case PathNotFound: return QStringLiteral("Path not found");
+    case InvalidFileFormat: return QStringLiteral("Invalid file format");
     case KeyInUse: return QStringLiteral("This key is already associated with an element of this collection");
     default: return QStringLiteral("Application-defined or object-defined error");
     }

@@ -12,8 +12,10 @@ public:
     enum Number {
         InvalidCall = 5,
         Overflow = 6,
+        OutOfMemory = 7,
         SubscriptOutOfRange = 9,
         TypeMismatch = 13,
+        Internal = 51,
         FileNotFound = 53,
         DeviceIO = 57,
         FileAlreadyExists = 58,
@@ -21,6 +23,7 @@ public:
         PermissionDenied = 70,
         PathFileAccess = 75,
         PathNotFound = 76,
+        InvalidFileFormat = 321,
         KeyInUse = 457,
     };
 

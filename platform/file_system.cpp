@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include "platform/error.h"
+#include "platform/unix_handles.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -16,16 +17,6 @@
 
 namespace platform {
 namespace {
-
-/// Closes a descriptor on every path out of a scope.
-struct Fd {
-    int fd = -1;
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 QByteArray folderOf(const QByteArray& path)
 {
@@ -75,9 +66,9 @@ void syncFolder(const QByteArray& hostPath, const QString& path, LocalFileSystem
         pending->folders.emplace(folderOf(hostPath), path);
         return;
     }
-    Fd dir{::open(folderOf(hostPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (dir.fd >= 0)
-        ::fsync(dir.fd);
+    const UniqueFd dir(::open(folderOf(hostPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid())
+        ::fsync(dir.get());
 }
 
 /// A hidden temporary beside `target`, flushed and renamed over `target` at commit.
@@ -90,30 +81,26 @@ public:
         const QByteArray folder = folderOf(target_);
         const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1);
         temp_ = folder + "/." + base + ".XXXXXX";
-        out_.fd = ::mkostemp(temp_.data(), O_CLOEXEC);
-        if (out_.fd < 0)
+        out_ = UniqueFd(::mkostemp(temp_.data(), O_CLOEXEC));
+        if (!out_.valid())
             throw openError(errno, target_, path_);
     }
     ~TempFile() override
     {
         if (!committed_) {
-            if (out_.fd >= 0)
-                ::close(out_.fd);
-            out_.fd = -1;
+            out_.reset();
             ::unlink(temp_.constData());
         }
     }
 
-    void write(const char* data, size_t size) override { writeAll(out_.fd, data, size, path_); }
+    void write(const char* data, size_t size) override { writeAll(out_.get(), data, size, path_); }
 
     void commit() override
     {
-        if (!pending_ && ::fsync(out_.fd) != 0)
+        if (!pending_ && ::fsync(out_.get()) != 0)
             throw Error::fromErrno(errno, path_);
-        ::fchmod(out_.fd, 0644);
-        const int fd = out_.fd;
-        out_.fd = -1;
-        if (::close(fd) != 0)
+        ::fchmod(out_.get(), 0644);
+        if (::close(out_.release()) != 0)
             throw Error::fromErrno(errno, path_);
         if (::rename(temp_.constData(), target_.constData()) != 0)
             throw Error::fromErrno(errno, path_);
@@ -129,7 +116,7 @@ private:
     const PathMapper& mapper_;
     qint64 folderBefore_;
     QByteArray temp_;
-    Fd out_;
+    UniqueFd out_;
     bool committed_ = false;
 };
 
@@ -172,11 +159,11 @@ private:
 /// A file opened for reading, read as asked.
 class OpenReader : public FileReader {
 public:
-    OpenReader(int fd, QString path) : path_(std::move(path)) { in_.fd = fd; }
+    OpenReader(UniqueFd in, QString path) : in_(std::move(in)), path_(std::move(path)) {}
     size_t read(char* buffer, size_t size) override
     {
         for (;;) {
-            const ssize_t n = ::read(in_.fd, buffer, size);
+            const ssize_t n = ::read(in_.get(), buffer, size);
             if (n >= 0)
                 return static_cast<size_t>(n);
             if (errno != EINTR)
@@ -185,7 +172,7 @@ public:
     }
 
 private:
-    Fd in_;
+    UniqueFd in_;
     QString path_;
 };
 
@@ -249,9 +236,11 @@ QString LocalFileSystem::hostPath(const QString& path)
 
 namespace {
 
-/// stat of a mapped path (following a link), from what its mapping saw when it can tell.
-bool statMapped(const std::optional<QString>& mapped, const EntryLook& look, struct stat& st)
+/// stat of a Windows path (following a link), from what its mapping saw when it can tell.
+bool statPath(const PathMapper& mapper, const QString& path, struct stat& st)
 {
+    EntryLook look;
+    const std::optional<QString> mapped = mapper.toHost(path, &look);
     if (!mapped || look.state == EntryLook::NotThere)
         return false;
     if (look.state == EntryLook::There && !S_ISLNK(look.st.st_mode)) {
@@ -265,26 +254,20 @@ bool statMapped(const std::optional<QString>& mapped, const EntryLook& look, str
 
 bool LocalFileSystem::exists(const QString& path)
 {
-    EntryLook look;
-    const std::optional<QString> mapped = mapper_.toHost(path, &look);
     struct stat st;
-    return statMapped(mapped, look, st);
+    return statPath(mapper_, path, st);
 }
 
 bool LocalFileSystem::isFile(const QString& path)
 {
-    EntryLook look;
-    const std::optional<QString> mapped = mapper_.toHost(path, &look);
     struct stat st;
-    return statMapped(mapped, look, st) && S_ISREG(st.st_mode);
+    return statPath(mapper_, path, st) && S_ISREG(st.st_mode);
 }
 
 bool LocalFileSystem::isFolder(const QString& path)
 {
-    EntryLook look;
-    const std::optional<QString> mapped = mapper_.toHost(path, &look);
     struct stat st;
-    return statMapped(mapped, look, st) && S_ISDIR(st.st_mode);
+    return statPath(mapper_, path, st) && S_ISDIR(st.st_mode);
 }
 
 QStringList LocalFileSystem::list(const QString& folder, const QString& pattern)
@@ -306,20 +289,19 @@ namespace {
 template <typename Take>
 void walk(const std::optional<QString>& folder, const QString& pattern, bool hidden, Take take)
 {
-    DIR* dir = folder ? ::opendir(QFile::encodeName(*folder).constData()) : nullptr;
+    const UniqueDir dir = folder ? openDir(QFile::encodeName(*folder).constData()) : nullptr;
     if (!dir)
         return;
     const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
                                    QRegularExpression::CaseInsensitiveOption);
-    while (dirent* e = ::readdir(dir)) {
+    while (dirent* e = ::readdir(dir.get())) {
         const QByteArray bytes(e->d_name);
         if (bytes == "." || bytes == ".." || bytes.startsWith('.') != hidden)
             continue;
         const QString name = QFile::decodeName(bytes);
-        if (match.match(name).hasMatch() && !take(::dirfd(dir), bytes, name))
+        if (match.match(name).hasMatch() && !take(::dirfd(dir.get()), bytes, name))
             break;
     }
-    ::closedir(dir);
 }
 
 }  // namespace
@@ -379,9 +361,9 @@ QByteArray LocalFileSystem::nameOnDisk(const QString& path)
     // the listing says how the name lies on disk. Read only when the file exists, which for a
     // new document is rare.
     QByteArray other;
-    if (DIR* dir = ::opendir(folderOf(hostPath).constData())) {
+    if (const UniqueDir dir = openDir(folderOf(hostPath).constData())) {
         const QString folded = QFile::decodeName(asked).toCaseFolded();
-        while (dirent* e = ::readdir(dir)) {
+        while (dirent* e = ::readdir(dir.get())) {
             if (asked == e->d_name) {
                 other.clear();
                 break;
@@ -389,7 +371,6 @@ QByteArray LocalFileSystem::nameOnDisk(const QString& path)
             if (other.isEmpty() && QFile::decodeName(e->d_name).toCaseFolded() == folded)
                 other = e->d_name;
         }
-        ::closedir(dir);
     }
     return other.isEmpty() ? asked : other;
 }
@@ -401,28 +382,26 @@ bool LocalFileSystem::openForWriting(const QString& path)
     const std::optional<QString> mapped = mapper_.toHost(path);
     if (!mapped)
         return false;
-    Fd in{::open(QFile::encodeName(*mapped).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
-    if (in.fd < 0)
+    const UniqueFd in(::open(QFile::encodeName(*mapped).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!in.valid())
         return false;
-    if (::fcntl(in.fd, F_SETLEASE, F_RDLCK) != 0)
+    if (::fcntl(in.get(), F_SETLEASE, F_RDLCK) != 0)
         return errno == EAGAIN || errno == EBUSY;
-    ::fcntl(in.fd, F_SETLEASE, F_UNLCK);
+    ::fcntl(in.get(), F_SETLEASE, F_UNLCK);
     return false;
 }
 
 namespace {
 
 /// Opens a file for reading; raises "Path/File access error" for a folder.
-int openForReading(const QByteArray& hostPath, const QString& path, struct stat& st)
+UniqueFd openForReading(const QByteArray& hostPath, const QString& path, struct stat& st)
 {
-    Fd in{::open(hostPath.constData(), O_RDONLY | O_CLOEXEC)};
-    if (in.fd < 0)
+    UniqueFd in(::open(hostPath.constData(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid())
         throw openError(errno, hostPath, path);
-    if (::fstat(in.fd, &st) == 0 && S_ISDIR(st.st_mode))
+    if (::fstat(in.get(), &st) == 0 && S_ISDIR(st.st_mode))
         throw Error(Error::PathFileAccess, path);
-    const int fd = in.fd;
-    in.fd = -1;
-    return fd;
+    return in;
 }
 
 }  // namespace
@@ -430,21 +409,20 @@ int openForReading(const QByteArray& hostPath, const QString& path, struct stat&
 std::unique_ptr<FileReader> LocalFileSystem::openFile(const QString& path)
 {
     struct stat st {};
-    const int fd = openForReading(host(path), path, st);
-    return std::make_unique<OpenReader>(fd, path);
+    return std::make_unique<OpenReader>(openForReading(host(path), path, st), path);
 }
 
 std::string LocalFileSystem::readFile(const QString& path)
 {
     struct stat st {};
-    Fd in{openForReading(host(path), path, st)};
+    const UniqueFd in = openForReading(host(path), path, st);
     std::string bytes;
     // Sized once: a big statement would otherwise be held twice while the string grows.
     if (st.st_size > 0)
         bytes.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
-        const ssize_t n = ::read(in.fd, buf, sizeof buf);
+        const ssize_t n = ::read(in.get(), buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -531,11 +509,11 @@ void LocalFileSystem::flush()
     // a flush per file would wait for the disk once per file.
     std::set<dev_t> synced;
     for (const auto& [folder, path] : pending_->folders) {
-        Fd dir{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        const UniqueFd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         struct stat st;
-        if (dir.fd < 0 || ::fstat(dir.fd, &st) != 0)
+        if (!dir.valid() || ::fstat(dir.get(), &st) != 0)
             throw openError(errno, folder + "/x", path);
-        if (synced.insert(st.st_dev).second && ::syncfs(dir.fd) != 0)
+        if (synced.insert(st.st_dev).second && ::syncfs(dir.get()) != 0)
             throw Error::fromErrno(errno, path);
     }
     pending_->folders.clear();

@@ -1,5 +1,7 @@
 #include "platform/path_mapper.h"
 
+#include "platform/unix_handles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -77,11 +79,9 @@ struct PathMapper::FolderIndexes {
         Index& index = folders[key];
         if (stamp < 0 || index.stamp != stamp || index.racy) {
             index = Index{stamp, nowNs() - stamp < kRacyNs, {}, {}};
-            if (DIR* dir = ::opendir(key.constData())) {
-                while (dirent* e = ::readdir(dir))
+            if (const UniqueDir dir = openDir(key.constData()))
+                while (dirent* e = ::readdir(dir.get()))
                     index.names.insert(hashOf(QFile::decodeName(e->d_name)));
-                ::closedir(dir);
-            }
             index.names.squeeze();
         }
         const quint64 hash = hashOf(name);
@@ -101,15 +101,14 @@ struct PathMapper::FolderIndexes {
     {
         const QString folded = name.toCaseFolded();
         QString found = name;
-        if (DIR* dir = ::opendir(folder.constData())) {
-            while (dirent* e = ::readdir(dir)) {
+        if (const UniqueDir dir = openDir(folder.constData())) {
+            while (dirent* e = ::readdir(dir.get())) {
                 const QString candidate = QFile::decodeName(e->d_name);
                 if (candidate.toCaseFolded() == folded) {
                     found = candidate;
                     break;
                 }
             }
-            ::closedir(dir);
         }
         return found;
     }

@@ -2,6 +2,7 @@
 
 #include "mailer/document/font_table.h"
 #include "mailer/document/picture.h"
+#include "platform/design_fonts.h"
 
 #include <chrono>
 
@@ -26,7 +27,7 @@ QString DocumentCache::installedFamily(const QString& designFamily)
     std::lock_guard<std::mutex> hold(mutex_);
     auto it = families_.constFind(designFamily);
     if (it == families_.constEnd())
-        it = families_.insert(designFamily, document::installedFamily(designFamily));
+        it = families_.insert(designFamily, platform::installedFamily(designFamily));
     return it.value();
 }
 

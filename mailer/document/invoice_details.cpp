@@ -6,13 +6,14 @@
 namespace document {
 namespace {
 
-const char* const kFields[] = {
-    "InvHead.Ship1",  "InvHead.Ship2",   "InvHead.Ship3", "InvHead.Ship4",  "InvHead.SubTot",
-    "InvHead.SubCR",  "InvHead.Misc",    "InvHead.MiscCR", "InvHead.TaxTot", "InvHead.TaxCR",
-    "InvHead.Tot",    "InvHead.TotCR",   "InvDet.Invno",  "InvDet.InvDate", "InvDet.PO",
-    "InvDet.Line",    "InvDet.Part",     "InvDet.Qty",    "InvDet.Cost",    "InvDet.CostCR",
-    "InvDet.Ext",     "InvDet.ExtCR",    "InvDet.Tax",
-};
+/// The report's fields: those of the invoice's H and D lines, by the tables the reader reads.
+void addFields(FieldList& list)
+{
+    for (const auto& f : input::kInvoiceHeaderFields)
+        list.add(QLatin1String(f.field));
+    for (const auto& f : input::kInvoiceLineFields)
+        list.add(QLatin1String(f.field));
+}
 
 }  // namespace
 
@@ -31,8 +32,7 @@ InvoiceDetails::InvoiceDetails(input::modBrevix& run, platform::FileSystem& fs, 
 void InvoiceDetails::ActiveReport_DataInitialize()
 {
     platform::LineReader in(fs_.readFile(run_.DetPath));
-    for (const char* name : kFields)
-        Fields().add(QLatin1String(name));
+    addFields(Fields());
     iHeaders_.reset();
     input::ReadInput(in, iHeaders_, run_);
     line_ = 1;
@@ -55,35 +55,16 @@ void InvoiceDetails::ActiveReport_FetchData(bool& eof)
 
     input::iHeader& h = iHeaders_->Item(static_cast<int32_t>(header_));
     FieldList& f = Fields();
-    f.setField("InvHead.Ship1", h.Ship1);
-    f.setField("InvHead.Ship2", h.Ship2);
-    f.setField("InvHead.Ship3", h.Ship3);
-    f.setField("InvHead.Ship4", h.Ship4);
-    f.setField("InvHead.SubTot", h.SubTot);
-    f.setField("InvHead.SubCR", h.SubCR);
-    f.setField("InvHead.Misc", h.Misc);
-    f.setField("InvHead.MiscCR", h.MiscCR);
-    f.setField("InvHead.TaxTot", h.TaxTot);
-    f.setField("InvHead.TaxCR", h.TaxCR);
-    f.setField("InvHead.Tot", h.Tot);
-    f.setField("InvHead.TotCR", h.TotCR);
+    for (const auto& field : input::kInvoiceHeaderFields)
+        f.setField(field.field, h.*field.member);
 
     const bool first = line_ == 1;
     for (const char* name : {"txtInvoice", "txtDate", "txtPO"})
         control(QLatin1String(name)).visible = first;
 
     const input::iDetail& d = h.idetails().Item(static_cast<int32_t>(line_));
-    f.setField("InvDet.Invno", d.Invno);
-    f.setField("InvDet.InvDate", d.InvDate);
-    f.setField("InvDet.PO", d.PO);
-    f.setField("InvDet.Line", d.Line);
-    f.setField("InvDet.Part", d.Part);
-    f.setField("InvDet.Qty", d.Qty);
-    f.setField("InvDet.Cost", d.Cost);
-    f.setField("InvDet.CostCR", d.CostCR);
-    f.setField("InvDet.Ext", d.Ext);
-    f.setField("InvDet.ExtCR", d.ExtCR);
-    f.setField("InvDet.Tax", d.Tax);
+    for (const auto& field : input::kInvoiceLineFields)
+        f.setField(field.field, d.*field.member);
     ++line_;
     eof = false;
 }

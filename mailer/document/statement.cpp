@@ -8,13 +8,20 @@
 namespace document {
 namespace {
 
-const char* const kFields[] = {
-    "FromAddr1", "FromAddr2", "FromAddr3", "FromAddr4", "ToAddr1",    "ToAddr2",    "ToAddr3",
-    "ToAddr4",   "Date",      "Account",   "BegBal",    "Msg1",       "Msg2",       "Msg3",
-    "InvDate",   "Invno",     "InvDesc",   "InvAmount", "FutDue",     "CurDue",     "Due30",
-    "Due60",     "Due90",     "DueAmount", "TotOnAcct", "TotFuture",  "TotCurrent", "Past30",
-    "Past60",    "Past90",    "Total",     "BalDue",    "RemBalanceDue", "Discount", "RemitDiscount",
-};
+/// The report's fields: every field the statement's lines fill, by the tables the reader reads.
+void addFields(FieldList& list)
+{
+    const auto add = [&list](const auto& table) {
+        for (const input::Column& c : table)
+            list.add(QLatin1String(c.field));
+    };
+    add(input::kCompanyColumns);
+    add(input::kHeaderColumns);
+    for (const auto& f : input::kDetailFields)
+        list.add(QLatin1String(f.field));
+    add(input::kTotalColumns);
+    add(input::kDiscountColumns);
+}
 
 constexpr int kInvalidPicture = 481;
 
@@ -39,8 +46,7 @@ void Statement::ActiveReport_DataInitialize()
     std::shared_ptr<platform::FileReader> file = fs_.openFile(run_.StmtPath);
     platform::LineReader in([file](char* buffer, size_t size) { return file->read(buffer, size); });
     Details_.reset();
-    for (const char* name : kFields)
-        Fields().add(QLatin1String(name));
+    addFields(Fields());
 
     Recolour(section(QStringLiteral("PageHeader1")), false);
     Recolour(section(QStringLiteral("Detail1")), true);
@@ -108,18 +114,16 @@ void Statement::ActiveReport_FetchData(bool& eof)
         return;
     }
     eof = false;
-    const input::Detail& d = Details_->Item(static_cast<int32_t>(row_));
+    const input::Detail d = Details_->Item(static_cast<int32_t>(row_));
     FieldList& f = Fields();
     if (lineFields_.empty()) {
         // Looked up by name once, not for every line.
-        for (const char* name : {"InvDate", "Invno", "InvDesc", "InvAmount", "FutDue", "CurDue", "Due30", "Due60",
-                                 "Due90", "DueAmount"})
-            lineFields_.push_back(f.indexOf(QString::fromLatin1(name)));
+        for (const auto& field : input::kDetailFields)
+            lineFields_.push_back(f.indexOf(QString::fromLatin1(field.field)));
     }
-    const std::string* values[] = {&d.InvDate, &d.Invno, &d.InvDesc, &d.InvAmount, &d.FutDue,
-                                   &d.CurDue,  &d.Due30, &d.Due60,   &d.Due90,     &d.DueAmount};
-    for (size_t i = 0; i < lineFields_.size(); ++i)
-        f.setField(lineFields_[i], *values[i]);
+    size_t i = 0;
+    for (const auto& field : input::kDetailFields)
+        f.setField(lineFields_[i++], d.*field.member);
     ++row_;
 }
 

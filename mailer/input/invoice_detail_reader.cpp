@@ -1,5 +1,6 @@
 #include "mailer/input/invoice_detail_reader.h"
 
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -19,31 +20,25 @@ void ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers, mod
         const auto text = [&](size_t i) { return std::string(f[i]); };
 
         if (f[0] == "H") {
-            if (f.size() < 14)
+            if (f.size() < std::size(kInvoiceHeaderFields) + 2)
                 continue;
             ++run.HeaderCount;
             if (!headers)
                 headers = std::make_unique<iHeaders>();
             current = &headers->Add(std::to_string(run.HeaderCount));
-            current->Ship1 = text(2);
-            current->Ship2 = text(3);
-            current->Ship3 = text(4);
-            current->Ship4 = text(5);
-            current->SubTot = text(6);
-            current->SubCR = text(7);
-            current->Misc = text(8);
-            current->MiscCR = text(9);
-            current->TaxTot = text(10);
-            current->TaxCR = text(11);
-            current->Tot = text(12);
-            current->TotCR = text(13);
+            size_t column = 1;
+            for (const auto& field : kInvoiceHeaderFields)
+                current->*field.member = text(++column);
             lineNumber = 0;
         } else if (f[0] == "D") {
-            if (!current || f.size() < 12)
+            if (!current || f.size() < std::size(kInvoiceLineFields) + 1)
                 continue;
-            ++lineNumber;
-            current->idetails().Add(std::to_string(lineNumber), text(1), text(2), text(3), text(4),
-                                    text(5), text(6), text(7), text(8), text(9), text(10), text(11));
+            iDetail record;
+            record.Key = std::to_string(++lineNumber);
+            size_t column = 0;
+            for (const auto& field : kInvoiceLineFields)
+                record.*field.member = text(++column);
+            current->idetails().Add(std::move(record));
         }
     }
 }

@@ -28,30 +28,6 @@ public:
 
     int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
 
-    void Remove(int32_t vntIndexKey) { entries_.erase(entries_.begin() + index(vntIndexKey)); }
-    void Remove(const std::string& vntIndexKey) { entries_.erase(entries_.begin() + keyIndex(vntIndexKey)); }
-
-    /// Enumerates the records in position order.
-    class Enumerator {
-    public:
-        bool next()
-        {
-            if (pos_ >= owner_->entries_.size())
-                return false;
-            current_ = owner_->entries_[pos_++].record.get();
-            return true;
-        }
-        Record& current() const { return *current_; }
-
-    private:
-        friend class KeyedCollection;
-        explicit Enumerator(const KeyedCollection* owner) : owner_(owner) {}
-        const KeyedCollection* owner_;
-        size_t pos_ = 0;
-        Record* current_ = nullptr;
-    };
-    Enumerator NewEnum() const { return Enumerator(this); }
-
 private:
     struct Entry {
         std::string key;

@@ -13,6 +13,36 @@
 // file, byte for byte; nothing is parsed or converted.
 namespace input {
 
+/// A column of an input line and the report field it fills (the line's type is column 0).
+struct Column {
+    const char* field;
+    size_t column;
+};
+
+/// The statement's lines that only fill report fields, each a table the reader, the report's field
+/// list and the design's bindings all take their names from. `*`: the sender and the messages.
+inline constexpr Column kCompanyColumns[] = {{"FromAddr1", 1}, {"FromAddr2", 2}, {"FromAddr3", 3}, {"FromAddr4", 4},
+                                             {"Msg1", 5},      {"Msg2", 6},      {"Msg3", 7}};
+/// H: the addressee, the date, the account and the balance brought forward.
+inline constexpr Column kHeaderColumns[] = {{"ToAddr1", 1}, {"ToAddr2", 2}, {"ToAddr3", 3}, {"ToAddr4", 4},
+                                            {"Date", 5},    {"Account", 6}, {"BegBal", 7}};
+/// F: the totals; the remittance stub repeats the balance due.
+inline constexpr Column kTotalColumns[] = {{"TotOnAcct", 1}, {"TotFuture", 2}, {"TotCurrent", 3}, {"Past30", 4},
+                                           {"Past60", 5},    {"Past90", 6},    {"Total", 7},      {"BalDue", 8},
+                                           {"RemBalanceDue", 8}};
+/// F's optional last column, the discount, shown on the statement and the stub.
+inline constexpr Column kDiscountColumns[] = {{"Discount", 9}, {"RemitDiscount", 9}};
+
+/// The last column a table reads: the fields a line of its type needs.
+template <size_t N>
+constexpr size_t lastColumn(const Column (&table)[N])
+{
+    size_t last = 0;
+    for (const Column& c : table)
+        last = c.column > last ? c.column : last;
+    return last;
+}
+
 /// One line of a statement's open-item list.
 struct Detail {
     std::string InvDate;
@@ -26,6 +56,20 @@ struct Detail {
     std::string Due90;
     std::string DueAmount;
 };
+
+/// A field of a record: the report field it fills and the member that keeps it.
+template <class Record>
+struct RecordField {
+    const char* field;
+    std::string Record::*member;
+};
+
+/// A D line's fields in file order, from column 1; each fills the report field of its name.
+inline constexpr RecordField<Detail> kDetailFields[] = {
+    {"InvDate", &Detail::InvDate}, {"Invno", &Detail::Invno}, {"InvDesc", &Detail::InvDesc},
+    {"InvAmount", &Detail::InvAmount}, {"FutDue", &Detail::FutDue}, {"CurDue", &Detail::CurDue},
+    {"Due30", &Detail::Due30}, {"Due60", &Detail::Due60}, {"Due90", &Detail::Due90},
+    {"DueAmount", &Detail::DueAmount}};
 
 /// One line of an invoice.
 struct iDetail {
@@ -50,15 +94,11 @@ struct iDetail {
 /// lines in order, so each is unpacked once.
 class Details {
 public:
-    Detail& Add(std::string InvDate, std::string Invno, std::string InvDesc, std::string InvAmount,
-                std::string FutDue, std::string CurDue, std::string Due30, std::string Due60,
-                std::string Due90, std::string DueAmount)
+    void Add(const Detail& line)
     {
-        const std::string* fields[] = {&InvDate, &Invno, &InvDesc, &InvAmount, &FutDue,
-                                       &CurDue,  &Due30, &Due60,   &Due90,     &DueAmount};
         size_t size = 0;
-        for (const std::string* f : fields)
-            size += f->size() + 1;
+        for (const auto& f : kDetailFields)
+            size += (line.*f.member).size() + 1;
         if (blocks_.empty() || blocks_.back().size() + size > blocks_.back().capacity()) {
             if (!blocks_.empty())
                 pack(blocks_.back());
@@ -67,58 +107,29 @@ public:
         }
         std::string& block = blocks_.back();
         starts_.push_back((static_cast<uint64_t>(blocks_.size() - 1) << 32) | block.size());
-        for (const std::string* f : fields) {
-            block += *f;
+        for (const auto& f : kDetailFields) {
+            block += line.*f.member;
             block += '\0';
         }
-        return Item(Count());
     }
 
-    /// The record at a position from 1 to Count; it stays as it is until the next call.
-    Detail& Item(int32_t vntIndexKey) const
+    /// The record at a position from 1 to Count.
+    Detail Item(int32_t vntIndexKey) const
     {
         if (vntIndexKey < 1 || vntIndexKey > Count())
             throw platform::Error(platform::Error::SubscriptOutOfRange);
         const uint64_t start = starts_[static_cast<size_t>(vntIndexKey - 1)];
         const char* p = block(start >> 32) + (start & 0xFFFFFFFFu);
-        for (std::string* f : {&current_.InvDate, &current_.Invno, &current_.InvDesc, &current_.InvAmount,
-                               &current_.FutDue, &current_.CurDue, &current_.Due30, &current_.Due60,
-                               &current_.Due90, &current_.DueAmount}) {
-            f->assign(p);
-            p += f->size() + 1;
+        Detail line;
+        for (const auto& f : kDetailFields) {
+            std::string& value = line.*f.member;
+            value.assign(p);
+            p += value.size() + 1;
         }
-        return current_;
+        return line;
     }
 
     int32_t Count() const { return static_cast<int32_t>(starts_.size()); }
-
-    void Remove(int32_t vntIndexKey)
-    {
-        if (vntIndexKey < 1 || vntIndexKey > Count())
-            throw platform::Error(platform::Error::SubscriptOutOfRange);
-        starts_.erase(starts_.begin() + (vntIndexKey - 1));
-    }
-
-    /// Enumerates the records in position order.
-    class Enumerator {
-    public:
-        bool next()
-        {
-            if (pos_ >= owner_->Count())
-                return false;
-            current_ = &owner_->Item(++pos_);
-            return true;
-        }
-        Detail& current() const { return *current_; }
-
-    private:
-        friend class Details;
-        explicit Enumerator(const Details* owner) : owner_(owner) {}
-        const Details* owner_;
-        int32_t pos_ = 0;
-        Detail* current_ = nullptr;
-    };
-    Enumerator NewEnum() const { return Enumerator(this); }
 
 private:
     static void pack(std::string& block)
@@ -143,23 +154,21 @@ private:
 
     std::vector<std::string> blocks_;
     std::vector<uint64_t> starts_;  // block << 32 | offset
-    mutable Detail current_;
     mutable QByteArray unpacked_;
     mutable uint64_t unpackedIndex_ = UINT64_MAX;
 };
 
+/// An invoice's D line's fields in file order, from column 1 (its key is its number in the invoice).
+inline constexpr RecordField<iDetail> kInvoiceLineFields[] = {
+    {"InvDet.Invno", &iDetail::Invno}, {"InvDet.InvDate", &iDetail::InvDate}, {"InvDet.PO", &iDetail::PO},
+    {"InvDet.Line", &iDetail::Line},   {"InvDet.Part", &iDetail::Part},       {"InvDet.Qty", &iDetail::Qty},
+    {"InvDet.Cost", &iDetail::Cost},   {"InvDet.CostCR", &iDetail::CostCR},   {"InvDet.Ext", &iDetail::Ext},
+    {"InvDet.ExtCR", &iDetail::ExtCR}, {"InvDet.Tax", &iDetail::Tax}};
+
 /// An invoice's lines, in file order, without keys.
 class idetails : public KeyedCollection<iDetail> {
 public:
-    iDetail& Add(std::string Key, std::string Invno, std::string InvDate, std::string PO,
-                 std::string Line, std::string Part, std::string Qty, std::string Cost,
-                 std::string CostCR, std::string Ext, std::string ExtCR, std::string Tax)
-    {
-        return append(std::make_shared<iDetail>(iDetail{
-            std::move(Key), std::move(Invno), std::move(InvDate), std::move(PO), std::move(Line),
-            std::move(Part), std::move(Qty), std::move(Cost), std::move(CostCR), std::move(Ext),
-            std::move(ExtCR), std::move(Tax)}));
-    }
+    iDetail& Add(iDetail line) { return append(std::make_shared<iDetail>(std::move(line))); }
 };
 
 /// One invoice: ship-to address, totals with their credit markers, and its lines.
@@ -185,12 +194,17 @@ public:
             lines_ = std::make_shared<class idetails>();
         return *lines_;
     }
-    void set_idetails(std::shared_ptr<class idetails> vData) { lines_ = std::move(vData); }
-    bool has_idetails() const { return lines_ != nullptr; }
 
 private:
     std::shared_ptr<class idetails> lines_;
 };
+
+/// An invoice's H line's fields in file order, from column 2.
+inline constexpr RecordField<iHeader> kInvoiceHeaderFields[] = {
+    {"InvHead.Ship1", &iHeader::Ship1},   {"InvHead.Ship2", &iHeader::Ship2}, {"InvHead.Ship3", &iHeader::Ship3},
+    {"InvHead.Ship4", &iHeader::Ship4},   {"InvHead.SubTot", &iHeader::SubTot}, {"InvHead.SubCR", &iHeader::SubCR},
+    {"InvHead.Misc", &iHeader::Misc},     {"InvHead.MiscCR", &iHeader::MiscCR}, {"InvHead.TaxTot", &iHeader::TaxTot},
+    {"InvHead.TaxCR", &iHeader::TaxCR},   {"InvHead.Tot", &iHeader::Tot},     {"InvHead.TotCR", &iHeader::TotCR}};
 
 /// The invoices of a detail file, keyed "1", "2", ... by the reader.
 class iHeaders : public KeyedCollection<iHeader> {

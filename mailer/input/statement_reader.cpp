@@ -3,6 +3,7 @@
 #include "platform/cp1252.h"
 #include "platform/path_mapper.h"
 
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -56,6 +57,7 @@ void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<D
 {
     run.clearStatementValues();
     std::vector<std::string_view> f;
+    Detail record;  // its strings' room serves every D line
     int lineNumber = 0;
     while (!in.atEnd()) {
         const std::string line = in.readLine();
@@ -68,7 +70,10 @@ void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<D
         platform::splitTabs(std::string_view(line), f);
         const size_t n = f.size();
         const std::string_view type = f[0];
-        auto set = [&](const char* name, size_t i) { fields.setField(name, std::string(f[i])); };
+        auto fill = [&](const auto& table) {
+            for (const Column& c : table)
+                fields.setField(c.field, std::string(f[c.column]));
+        };
         // A record with fewer fields than its type needs, the type not counted.
         auto needs = [&](size_t fields, const std::string& account) {
             if (n >= fields + 1)
@@ -88,30 +93,18 @@ void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<D
         };
 
         if (type == "*") {
-            needs(7, run.AcctNo);
+            needs(lastColumn(kCompanyColumns), run.AcctNo);
             run.NoEmail = false;
-            set("FromAddr1", 1);
+            fill(kCompanyColumns);
             run.CompanyLine = std::string(f[1]);
-            set("FromAddr2", 2);
-            set("FromAddr3", 3);
-            set("FromAddr4", 4);
-            set("Msg1", 5);
-            set("Msg2", 6);
-            set("Msg3", 7);
             if (n == 9 && f[8] == "A")
                 run.NoEmail = true;
         } else if (type == "H") {
-            needs(7, run.AcctNo);
+            needs(lastColumn(kHeaderColumns), run.AcctNo);
             const std::string account = trimStart(f[6]);
             if (!isSafeFileName(account))
                 unsafe("account (field 6)", account);
-            set("ToAddr1", 1);
-            set("ToAddr2", 2);
-            set("ToAddr3", 3);
-            set("ToAddr4", 4);
-            set("Date", 5);
-            set("Account", 6);
-            set("BegBal", 7);
+            fill(kHeaderColumns);
             run.AcctNo = account;
             run.HeaderRead = true;
         } else if (type == "E") {
@@ -125,27 +118,18 @@ void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<D
             run.MailSubject = trimEnd(f[5]);
             run.BodyFile = trimEnd(f[6]);
         } else if (type == "D") {
-            needs(10, run.AcctNo);
+            needs(std::size(kDetailFields), run.AcctNo);
             if (!details)
                 details = std::make_unique<Details>();
-            details->Add(std::string(f[1]), std::string(f[2]), std::string(f[3]), std::string(f[4]),
-                         std::string(f[5]), std::string(f[6]), std::string(f[7]), std::string(f[8]),
-                         std::string(f[9]), std::string(f[10]));
+            size_t column = 0;
+            for (const auto& field : kDetailFields)
+                record.*field.member = f[++column];
+            details->Add(record);
         } else if (type == "F") {
-            needs(8, run.AcctNo);
-            set("TotOnAcct", 1);
-            set("TotFuture", 2);
-            set("TotCurrent", 3);
-            set("Past30", 4);
-            set("Past60", 5);
-            set("Past90", 6);
-            set("Total", 7);
-            set("BalDue", 8);
-            set("RemBalanceDue", 8);
-            if (n == 10) {
-                set("RemitDiscount", 9);
-                set("Discount", 9);
-            }
+            needs(lastColumn(kTotalColumns), run.AcctNo);
+            fill(kTotalColumns);
+            if (n == lastColumn(kDiscountColumns) + 1)
+                fill(kDiscountColumns);
         }
     }
 }

@@ -2,11 +2,10 @@
 
 #include "mailer/pdf/deflate.h"
 #include "platform/cp1252.h"
+#include "platform/design_fonts.h"
 #include "platform/error.h"
 
 #include <QCryptographicHash>
-#include <QStringList>
-#include <fontconfig/fontconfig.h>
 #include <hb-ot.h>
 #include <hb-subset.h>
 #include <hb.h>
@@ -14,61 +13,15 @@
 namespace pdf {
 namespace {
 
+/// The destroy function of a HarfBuzz handle, for std::unique_ptr.
 template <class T, void (*Destroy)(T*)>
-struct HbDeleter {
+struct Destroyer {
     void operator()(T* p) const { Destroy(p); }
 };
-using Blob_ = std::unique_ptr<hb_blob_t, HbDeleter<hb_blob_t, hb_blob_destroy>>;
-using Font_ = std::unique_ptr<hb_font_t, HbDeleter<hb_font_t, hb_font_destroy>>;
-using Face_ = std::unique_ptr<hb_face_t, HbDeleter<hb_face_t, hb_face_destroy>>;
-using Input_ = std::unique_ptr<hb_subset_input_t, HbDeleter<hb_subset_input_t, hb_subset_input_destroy>>;
-
-/// The package that installs a face, for the message that asks for it.
-QString packageOf(const QString& family)
-{
-    if (family.startsWith(QLatin1String("Liberation"), Qt::CaseInsensitive))
-        return QStringLiteral("the package fonts-liberation");
-    if (family.compare(QLatin1String("Arimo"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("the package fonts-croscore");
-    return QStringLiteral("the package that provides it");
-}
-
-/// The TrueType file fontconfig gives for `family`. Raises platform::Error naming the face and
-/// its package when fontconfig offers another family in its place, or the face only as
-/// OpenType/CFF, whose outlines a TrueType font program cannot carry.
-std::string fileOf(const QString& family)
-{
-    std::string file, format;
-    QStringList families;
-    if (FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.toUtf8().constData()))) {
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result;
-        if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
-            FcChar8* value = nullptr;
-            if (FcPatternGetString(match, FC_FILE, 0, &value) == FcResultMatch)
-                file = reinterpret_cast<const char*>(value);
-            if (FcPatternGetString(match, FC_FONTFORMAT, 0, &value) == FcResultMatch)
-                format = reinterpret_cast<const char*>(value);
-            for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &value) == FcResultMatch; ++i)
-                families << QString::fromUtf8(reinterpret_cast<const char*>(value));
-            FcPatternDestroy(match);
-        }
-        FcPatternDestroy(pattern);
-    }
-    if (!file.empty() && format == "TrueType" && families.contains(family, Qt::CaseInsensitive))
-        return file;
-    QString offered = QStringLiteral("fontconfig offers nothing for it");
-    if (!file.empty())
-        offered = QStringLiteral("fontconfig offers %1 (%2, %3) in its place")
-                      .arg(families.value(0), QString::fromStdString(file),
-                           format.empty() ? QStringLiteral("unknown format") : QString::fromStdString(format));
-    throw platform::Error(platform::Error::FileNotFound,
-                          QStringLiteral("The font %1 is not installed as a TrueType file; %2. Install %3 "
-                                         "rather than print in another face")
-                              .arg(family, offered, packageOf(family)),
-                          QString());
-}
+using Blob_ = std::unique_ptr<hb_blob_t, Destroyer<hb_blob_t, hb_blob_destroy>>;
+using Font_ = std::unique_ptr<hb_font_t, Destroyer<hb_font_t, hb_font_destroy>>;
+using Face_ = std::unique_ptr<hb_face_t, Destroyer<hb_face_t, hb_face_destroy>>;
+using Input_ = std::unique_ptr<hb_subset_input_t, Destroyer<hb_subset_input_t, hb_subset_input_destroy>>;
 
 char32_t unicodeOf(unsigned char code)
 {
@@ -84,23 +37,25 @@ int16_t be16(const char* p)
 
 FontProgram::FontProgram(const QString& family)
 {
-    const std::string file = fileOf(family);
+    const std::string file = platform::fontFile(family);
+    file_ = file;
+    package_ = platform::fontPackage(family);
     Blob_ blob(hb_blob_create_from_file(file.c_str()));
-    face_ = hb_face_create(blob.get(), 0);
-    const unsigned upem = hb_face_get_upem(face_);
-    Blob_ head(hb_face_reference_table(face_, HB_TAG('h', 'e', 'a', 'd')));
+    face_.reset(hb_face_create(blob.get(), 0));
+    const unsigned upem = hb_face_get_upem(face_.get());
+    Blob_ head(hb_face_reference_table(face_.get(), HB_TAG('h', 'e', 'a', 'd')));
     unsigned headLength = 0;
     const char* h = hb_blob_get_data(head.get(), &headLength);
-    if (file.empty() || headLength < 54 || hb_face_get_glyph_count(face_) == 0) {
-        hb_face_destroy(face_);
-        throw platform::Error(platform::Error::FileNotFound,
-                              QStringLiteral("No TrueType font file for ") + family, QString());
-    }
+    if (file.empty() || headLength < 54 || hb_face_get_glyph_count(face_.get()) == 0)
+        throw platform::Error(platform::Error::InvalidFileFormat,
+                              QStringLiteral("The font file %1 of %2 cannot be read as TrueType. Reinstall %3")
+                                  .arg(QString::fromStdString(file), family, package_),
+                              QString());
     auto em = [upem](double units) { return units * 1000.0 / upem; };
     for (int i = 0; i < 4; ++i)
         bbox_[i] = static_cast<int>(em(be16(h + 36 + 2 * i)));
 
-    Font_ font(hb_font_create(face_));
+    Font_ font(hb_font_create(face_.get()));
     hb_position_t v = 0;
     hb_ot_metrics_get_position(font.get(), HB_OT_METRICS_TAG_HORIZONTAL_ASCENDER, &v);
     ascent_ = static_cast<int>(em(v));
@@ -116,16 +71,16 @@ FontProgram::FontProgram(const QString& family)
     }
     char name[128] = {};
     unsigned size = sizeof name;
-    hb_ot_name_get_utf8(face_, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &size, name);
+    hb_ot_name_get_utf8(face_.get(), HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &size, name);
     postScriptName_ = name[0] ? name : family.toStdString();
     for (char& ch : postScriptName_)
         if (ch == ' ' || ch == '/' || ch == '(' || ch == ')' || ch == '[' || ch == ']' || ch == '#')
             ch = '-';
 }
 
-FontProgram::~FontProgram()
+void FontProgram::FaceDestroy::operator()(hb_face_t* face) const
 {
-    hb_face_destroy(face_);
+    hb_face_destroy(face);
 }
 
 std::shared_ptr<const Blob> FontProgram::subset(uint16_t rows) const
@@ -142,10 +97,12 @@ std::shared_ptr<const Blob> FontProgram::subset(uint16_t rows) const
                          HB_TAG('k', 'e', 'r', 'n'), HB_TAG('D', 'S', 'I', 'G'), HB_TAG('g', 'a', 's', 'p'),
                          HB_TAG('h', 'd', 'm', 'x'), HB_TAG('V', 'D', 'M', 'X'), HB_TAG('L', 'T', 'S', 'H')})
         hb_set_add(drop, tag);
-    Face_ cut(hb_subset_or_fail(face_, input.get()));
+    Face_ cut(hb_subset_or_fail(face_.get(), input.get()));
     if (!cut)
-        throw platform::Error(platform::Error::DeviceIO,
-                              QStringLiteral("Cannot subset the font ") + QString::fromStdString(postScriptName_),
+        throw platform::Error(platform::Error::InvalidFileFormat,
+                              QStringLiteral("The font %1 (%2) cannot be cut down to the characters a PDF shows: "
+                                             "the file is damaged or of a kind HarfBuzz cannot subset. Reinstall %3")
+                                  .arg(QString::fromStdString(postScriptName_), QString::fromStdString(file_), package_),
                               QString());
     Blob_ program(hb_face_reference_blob(cut.get()));
     unsigned length = 0;

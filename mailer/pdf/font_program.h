@@ -25,7 +25,6 @@ public:
     /// The program of an installed family ("Liberation Sans"); raises platform::Error
     /// naming the family when fontconfig finds no TrueType file for it.
     explicit FontProgram(const QString& installedFamily);
-    ~FontProgram();
     FontProgram(const FontProgram&) = delete;
     FontProgram& operator=(const FontProgram&) = delete;
 
@@ -43,8 +42,13 @@ public:
     std::shared_ptr<const Blob> subset(uint16_t rows) const;
 
 private:
+    struct FaceDestroy {
+        void operator()(hb_face_t* face) const;
+    };
 
-    hb_face_t* face_ = nullptr;
+    std::unique_ptr<hb_face_t, FaceDestroy> face_;
+    std::string file_;  ///< as fontconfig found it
+    QString package_;   ///< what installs it, for messages
     std::string postScriptName_;
     double widths_[256] = {};
     int bbox_[4] = {};

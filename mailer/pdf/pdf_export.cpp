@@ -51,12 +51,4 @@ void PdfExport::finish()
     out_.reset();
 }
 
-void PdfExport::Export(const document::Pages& pages)
-{
-    open();
-    for (int i = 0; i < pages.Count(); ++i)
-        writer_->addPage(pages.Item(i));
-    finish();
-}
-
 }  // namespace pdf

@@ -22,7 +22,6 @@ class RenderCache;
 class PdfExport : public document::PageSink {
 public:
     QString FileName;  ///< Windows path text of the target PDF
-    int Option = 0;    ///< 0 keeps all pages in the one named file
     /// Names the file when FileName is empty at the first page, for a name that only the
     /// report's own reading makes known.
     std::function<QString()> NameFile;
@@ -40,9 +39,6 @@ public:
     void endRun(int pageCount) override;
     /// Ends the document and makes the file appear; raises platform::Error on failure.
     void finish();
-
-    /// Writes a whole page list to FileName.
-    void Export(const document::Pages& pages);
 
 private:
     class FileOutput;

@@ -1,8 +1,9 @@
 #pragma once
 #include "mailer/document/pages.h"
+#include "mailer/pdf/content_stream.h"
 #include "mailer/pdf/deflate.h"
+#include "mailer/pdf/pdf_file.h"
 
-#include <QCryptographicHash>
 #include <bitset>
 #include <cstdint>
 #include <map>
@@ -68,30 +69,31 @@ private:
     struct PendingCount {
         std::string name;
         document::PageItem item;  ///< the box and style, at the page's origin
-        double pageHeight;
     };
 
-    int newObject();
-    void beginObject(int id);
-    void writeStream(int id, const std::string& dictionary, const std::string& bytes, const std::string* digest = nullptr);
-    void put(const std::string& bytes);
-    void put(const char* bytes, size_t size);
-    void flushOut();
-
+    void draw(ContentStream& s, const document::PageItem& item);
+    void text(ContentStream& s, const document::PageItem& item);
+    /// A fitted text, placed from the stream's origin.
+    void textRun(ContentStream& s, const document::PageItem& item, std::string bytes);
+    void box(ContentStream& s, const document::PageItem& item);
+    void line(ContentStream& s, const document::PageItem& item);
+    void image(ContentStream& s, const document::PageItem& item);
+    void checkBox(ContentStream& s, const document::PageItem& item);
+    /// The resource name of the form that prints the run's page count in the item's box.
+    std::string countForm(const document::PageItem& item);
+    /// The resource name of the picture, written the first time it is shown.
+    const std::string& imageName(const QImage& image);
     int fontFor(const document::Style& style);
-    void text(std::string& s, const document::PageItem& item, double pageHeight);
-    /// A fitted text with its coordinates taken from (originX, originY), a bottom left corner in twips.
-    void textRun(std::string& s, const document::PageItem& item, double originX, double originY, std::string bytes);
-    void image(std::string& s, const document::PageItem& item, double pageHeight);
-    void colour(std::string& s, const QColor& c);
-    std::string countForm(const document::PageItem& item, double pageHeight);
 
-    Output& out_;
+    /// The font's subset, descriptor and dictionary; returns the dictionary's object.
+    int writeFont(const Font& font);
+    void writeResources(const std::string& fontEntries);
+    void writePageTree();
+    int writeInformation();
+
+    PdfFile file_;
     std::unique_ptr<RenderCache> ownCache_;
     RenderCache& cache_;
-    std::string buffer_;
-    uint64_t written_ = 0;
-    std::vector<uint64_t> offsets_;  // by object number; 0 unused
     std::vector<int> pageIds_;
     std::vector<Font> fonts_;
     std::vector<std::pair<QString, int>> fontOf_;  // design family to fonts_ index
@@ -99,13 +101,7 @@ private:
     std::vector<std::pair<std::string, int>> xobjects_;  // resource name and object
     std::vector<PendingCount> pendingCounts_;
     int forms_ = 0;
-    QRgb fill_ = 0;  // the fill colour in force in the stream being written
-    bool fillKnown_ = false;
-    std::vector<std::pair<QRgb, std::string>> colourOps_;
-    int textFont_ = -1;  // the font and size in force, -1 when none is
-    double textSize_ = 0;
     Deflater deflater_;
-    QCryptographicHash hash_{QCryptographicHash::Md5};
     bool finished_ = false;
     QString title_;
     QString producer_;

@@ -45,19 +45,12 @@ StatementJob::StatementJob(input::modBrevix& run, platform::FileSystem& fs, pdf:
 
 StatementJob::~StatementJob() = default;
 
-void StatementJob::Process(const QString& StmtFile)
-{
-    write(StmtFile, nullptr);
-    archive();
-}
-
 void StatementJob::write(const QString& StmtFile, const std::function<void()>& beforeFile, const QString& runId)
 {
     pdfPath_.clear();
     stagedPath_.clear();
     archived_ = false;
     pdf::PdfExport exporter(fs_, &cache_);
-    exporter.Option = 0;
     // The name holds StmtRef, which reading the statement sets: the file opens at the first page.
     exporter.NameFile = [&] {
         if (beforeFile)
@@ -89,13 +82,6 @@ void StatementJob::publish(const QString& staged, const QString& pdf, const QStr
     archive(archiveFolder, noEmail);
 }
 
-const document::Pages& StatementJob::render(const QString& StmtFile)
-{
-    combined_ = std::make_unique<document::Pages>();
-    render(StmtFile, *combined_);
-    return *combined_;
-}
-
 void StatementJob::render(const QString& StmtFile, pdf::PdfExport& exporter)
 {
     render(StmtFile, static_cast<document::PageSink&>(exporter));
@@ -125,11 +111,6 @@ void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
     }
 }
 
-void StatementJob::archive()
-{
-    archive(archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef)), run_.NoEmail);
-}
-
 void StatementJob::archive(const QString& folder, bool noEmail)
 {
     // An archive copy replaces the earlier one in a single step, so the earlier copy is never
@@ -154,6 +135,8 @@ void StatementJob::archive(const QString& folder, bool noEmail)
         try {
             fs_.remove(pdfPath_);
         } catch (const platform::Error&) {
+            // The archive step never stops a run: the archive copy exists, and a PDF that could not
+            // leave the out folder is only a file too many there, with no request naming it.
         }
     }
 }

@@ -10,7 +10,6 @@ class FileSystem;
 }
 namespace document {
 class PageSink;
-class Pages;
 }
 namespace pdf {
 class PdfExport;
@@ -27,15 +26,9 @@ public:
     StatementJob(input::modBrevix& run, platform::FileSystem& fs, pdf::RenderCache* cache = nullptr);
     ~StatementJob();
 
-    /// Renders the statement at StmtFile, with its invoice details when a detail file lies
-    /// beside it, exports the PDF and archives a copy. Sets StmtPath, DetPath and HasDetails;
-    /// the reader sets the mail values. Errors up to the export reach the caller; the archive
-    /// copy never fails visibly. A PDF not to be mailed leaves the out folder only when its
-    /// archive copy exists.
-    void Process(const QString& StmtFile);
-
-    /// The steps of Process before the archive copy: reads the statement and writes its PDF page
-    /// by page. `beforeFile` runs once the statement is read and before the PDF is created; what
+    /// Reads the statement at StmtFile, with its invoice details when a detail file lies beside
+    /// it, and writes its PDF page by page. Sets StmtPath, DetPath and HasDetails; the reader sets
+    /// the mail values. Errors reach the caller. `beforeFile` runs once the statement is read and before the PDF is created; what
     /// it raises leaves no file. With a `runId` the PDF is written under the run's staged name
     /// beside its place (stagedPath()) and reaches its place only with publish().
     void write(const QString& StmtFile, const std::function<void()>& beforeFile, const QString& runId = {});
@@ -44,14 +37,12 @@ public:
     /// the out folder.
     void publish(const QString& staged, const QString& pdf, const QString& archiveFolder, bool noEmail,
                  bool recovering = false);
-    /// The last step of Process: copies the PDF to the archive share; never fails visibly.
-    void archive();
+    /// Copies the PDF to the archive folder; never fails visibly. A PDF not to be mailed leaves
+    /// the out folder only when its archive copy exists.
     void archive(const QString& archiveFolder, bool noEmail);
 
-    /// Steps of Process up to the export: the combined pages of the statement at StmtFile and,
-    /// when its detail file exists and names an invoice, the invoice pages after them.
-    const document::Pages& render(const QString& StmtFile);
-    /// The same pages handed to `sink` one by one as they are laid out, none held.
+    /// The pages of the statement at StmtFile and, when its detail file exists and names an
+    /// invoice, the invoice pages after them, handed to `sink` one by one as they are laid out.
     void render(const QString& StmtFile, document::PageSink& sink);
     /// The same into a PDF, which is titled after the statement ("Statement 12345 of 11/30/26").
     void render(const QString& StmtFile, pdf::PdfExport& exporter);
@@ -60,11 +51,11 @@ public:
     /// statement of many pages must not starve.
     std::function<void()> betweenPages;
 
-    /// The PDF the last Process wrote.
+    /// The PDF the last write() or publish() named.
     const QString& pdfPath() const { return pdfPath_; }
     /// Where the last write() left the PDF: its staged name, or pdfPath() without a run id.
     const QString& stagedPath() const { return stagedPath_; }
-    /// Whether the last Process left an archive copy.
+    /// Whether the last archive() left an archive copy.
     bool archived() const { return archived_; }
     /// Why the last archive copy failed, said of its folder ("no \\h\tarnlnk (...); is the share
     /// mounted?"); empty when it did not fail.
@@ -76,7 +67,6 @@ private:
     platform::FileSystem& fs_;
     std::unique_ptr<pdf::RenderCache> ownCache_;
     pdf::RenderCache& cache_;
-    std::unique_ptr<document::Pages> combined_;
     QString pdfPath_;
     QString stagedPath_;
     QString date_;  // the statement date of the last statement rendered

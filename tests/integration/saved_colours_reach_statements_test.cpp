@@ -36,7 +36,8 @@ TEST(SavedColours, AStatementRenderedAfterSavingCarriesTheNewColours)
     share.drop("12345.txt", testing_support::statementText("12345"));
     platform::LocalFileSystem fs(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")}));
     run::StatementJob job(run, fs);
-    const document::Pages& pages = job.render("\\\\host\\parlow\\email7\\statements\\temp\\12345.txt");
+    document::Pages pages;
+    job.render("\\\\host\\parlow\\email7\\statements\\temp\\12345.txt", pages);
     ASSERT_GE(pages.Count(), 1);
     const QImage page = document::renderPage(pages.Item(0), 144);
 

@@ -1,9 +1,7 @@
 #include "platform/cp1252.h"
 #include "platform/display_check.h"
 #include "platform/line_reader.h"
-#include "platform/version.h"
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -61,11 +59,6 @@ TEST(Cp1252, KeepsEveryByteThroughDecodingAndMarksWhatItLacks)
     EXPECT_TRUE(exact);
     EXPECT_EQ(platform::toCp1252(QString::fromUtf8("a\xE2\x98\x83"), &exact), "a?");
     EXPECT_FALSE(exact);
-}
-
-TEST(Version, FormatsMinorAndRevisionLikeTheCaptions)
-{
-    EXPECT_TRUE(platform::versionText().contains(QRegularExpression("^\\d+\\.\\d+\\.\\d\\d+$")));
 }
 
 }  // namespace

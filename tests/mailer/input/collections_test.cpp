@@ -18,32 +18,27 @@ int errorOf(const std::function<void()>& call)
     return 0;
 }
 
-TEST(Collections, PositionsRunFromOneAndCloseUpAfterARemove)
+Detail line(const std::string& invno, const std::string& dueAmount)
 {
-    Details details;
-    for (int i = 1; i <= 10; ++i)
-        details.Add(std::to_string(i), "", "", "", "", "", "", "", "", " ten ");
-    EXPECT_EQ(details.Item(10).InvDate, "10");
-    EXPECT_EQ(details.Item(10).DueAmount, " ten ");
-    details.Remove(3);
-    std::string order;
-    for (auto e = details.NewEnum(); e.next();)
-        order += e.current().InvDate + ",";
-    EXPECT_EQ(order, "1,2,4,5,6,7,8,9,10,");
+    Detail d;
+    d.Invno = invno;
+    d.DueAmount = dueAmount;
+    return d;
 }
 
-TEST(Collections, LinesOfManyPackedBlocksReadBackInAnyOrder)
+TEST(Collections, LinesRunFromOneAndReadBackAcrossPackedBlocks)
 {
     Details details;
     const int count = 50000;  // about 3 MiB: the full blocks are compressed
     for (int i = 1; i <= count; ++i)
-        details.Add("06/01/26", std::to_string(i), "Bolts and washers", "10.00", "", "", "", "", "", std::to_string(-i));
-    for (int i : {count, 1, count / 2, 2, count - 1})
+        details.Add(line(std::to_string(i), i == 10 ? " ten " : std::to_string(-i)));
+    EXPECT_EQ(details.Item(10).DueAmount, " ten ");
+    const Detail held = details.Item(1);
+    for (int i : {count, count / 2, 2, count - 1})
         EXPECT_EQ(details.Item(i).Invno + details.Item(i).DueAmount, std::to_string(i) + std::to_string(-i));
-    int seen = 0;
-    for (auto e = details.NewEnum(); e.next();)
-        seen += e.current().Invno == std::to_string(seen + 1);
-    EXPECT_EQ(seen, count);
+    EXPECT_EQ(held.Invno, "1");  // a record taken stays as it was
+    EXPECT_EQ(details.Count(), count);
+    EXPECT_EQ(errorOf([&] { details.Item(count + 1); }), platform::Error::SubscriptOutOfRange);
 }
 
 TEST(Collections, HeadersAreFoundByPositionAndKeyAndBadOnesReachTheCaller)
@@ -57,24 +52,7 @@ TEST(Collections, HeadersAreFoundByPositionAndKeyAndBadOnesReachTheCaller)
     EXPECT_EQ(errorOf([&] { headers.Item(0); }), platform::Error::SubscriptOutOfRange);
     EXPECT_EQ(errorOf([&] { headers.Item(3); }), platform::Error::SubscriptOutOfRange);
     EXPECT_EQ(errorOf([&] { headers.Item(""); }), platform::Error::InvalidCall);
-    EXPECT_EQ(errorOf([&] { headers.Remove("x"); }), platform::Error::InvalidCall);
     EXPECT_EQ(headers.Count(), 2);
-    headers.Remove("3");
-    EXPECT_EQ(headers.Count(), 1);
-}
-
-TEST(Collections, AHeadersLinesAreCreatedOnFirstReadAndReplaceable)
-{
-    iHeader header;
-    idetails& first = header.idetails();
-    EXPECT_EQ(first.Count(), 0);
-    EXPECT_EQ(&header.idetails(), &first);
-    auto other = std::make_shared<idetails>();
-    const iDetail& d = other->Add("1", "inv", "date", "po", "line", "part", "qty", "cost", "costcr", "ext", "extcr", "tax");
-    EXPECT_EQ(d.Key + d.Invno + d.InvDate + d.PO + d.Line + d.Part + d.Qty + d.Cost + d.CostCR + d.Ext + d.ExtCR + d.Tax,
-              "1invdatepolinepartqtycostcostcrextextcrtax");
-    header.set_idetails(other);
-    EXPECT_EQ(header.idetails().Count(), 1);
 }
 
 }  // namespace

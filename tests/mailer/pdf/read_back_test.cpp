@@ -203,7 +203,7 @@ TEST(ReadBack, AFailedExportLeavesNoFile)
     fx.writeStatement(testing_support::statementText(40));
     pdf::PdfExport exporter(fx.fs);
     exporter.FileName = "\\\\host\\parlow\\email7\\missing\\1.PDF";
-    const auto missing = testing_support::errorOf([&] { exporter.Export(fx.combined()); });
+    const auto missing = testing_support::errorOf([&] { Statement(fx.run, fx.fs).Run(exporter); });
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->number(), 76);
 
