@@ -198,6 +198,10 @@ std::optional<QString> appendComponents(const QString& root, const QStringList& 
         seen.state = EntryLook::NotThere;
     } else if (::lstat(QFile::encodeName(host + QLatin1Char('/') + name).constData(), &seen.st) == 0) {
         seen.state = EntryLook::There;
+    } else if (part.startsWith(QLatin1Char('.'))) {
+        // A hidden name is one this program made up (a staged file, a request, a claim), always
+        // spelled alike: no need to look the folder through for other spellings of it.
+        seen.state = EntryLook::NotThere;
     } else {
         name = indexes.matchCase(host, name);
         seen.state = name == part ? EntryLook::NotThere : EntryLook::NotLooked;
