@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <map>
+#include <mutex>
 #include <set>
 #include <cstdio>
 #include <dirent.h>
@@ -54,6 +55,7 @@ void writeAll(int fd, const char* data, size_t size, const QString& path)
 /// The flushes a batch put off: the folders (with a Windows path in each, for messages) whose
 /// files or entries changed since the last flush.
 struct LocalFileSystem::PendingSync {
+    std::mutex mutex;  // statements of a batch are written from several threads
     std::map<QByteArray, QString> folders;
 };
 
@@ -63,6 +65,7 @@ namespace {
 void syncFolder(const QByteArray& hostPath, const QString& path, LocalFileSystem::PendingSync* pending)
 {
     if (pending) {
+        std::lock_guard<std::mutex> hold(pending->mutex);
         pending->folders.emplace(folderOf(hostPath), path);
         return;
     }
@@ -505,6 +508,7 @@ void LocalFileSystem::flush()
 {
     if (!pending_)
         return;
+    std::lock_guard<std::mutex> hold(pending_->mutex);
     // One syncfs per file system makes every file and entry of the batch durable at once, where
     // a flush per file would wait for the disk once per file.
     std::set<dev_t> synced;

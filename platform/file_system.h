@@ -113,6 +113,9 @@ public:
     virtual void flush() {}
     /// Flushes and ends the batch.
     virtual void endBatch() {}
+    /// Whether several threads may call it at once, but for the listings and the batch calls,
+    /// which only one thread makes while no other calls.
+    virtual bool concurrent() const { return false; }
 
     /// Writes the lines, each followed by CR LF.
     void writeLines(const QString& path, const std::vector<std::string>& lines);
@@ -144,6 +147,7 @@ public:
     void beginBatch() override;
     void flush() override;
     void endBatch() override;
+    bool concurrent() const override { return true; }
     /// Writes the parts straight to a hidden temporary beside the file.
     std::unique_ptr<FileWriter> startFile(const QString& path) override;
 

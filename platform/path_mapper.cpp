@@ -71,28 +71,45 @@ struct PathMapper::FolderIndexes {
     static quint64 hashOf(const QString& name) { return qHash(name.toCaseFolded(), 0); }
 
     /// The name of an entry of `folder` equal to `name` but for letter case, or `name` itself.
+    /// Folders are read without holding the lock, so that threads mapping paths at once do not
+    /// wait for each other's reading.
     QString matchCase(const QString& folder, const QString& name)
     {
         const QByteArray key = QFile::encodeName(folder);
         const qint64 stamp = stampOf(key);
-        std::lock_guard<std::mutex> lock(mutex);
-        Index& index = folders[key];
-        if (stamp < 0 || index.stamp != stamp || index.racy) {
-            index = Index{stamp, nowNs() - stamp < kRacyNs, {}, {}};
+        const quint64 hash = hashOf(name);
+        bool current = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            auto it = folders.constFind(key);
+            if (it != folders.constEnd() && stamp >= 0 && it->stamp == stamp && !it->racy) {
+                if (!it->names.contains(hash))
+                    return name;
+                auto known = it->spellings.constFind(hash);
+                if (known != it->spellings.constEnd() && known->compare(name, Qt::CaseInsensitive) == 0)
+                    return *known;
+                current = true;
+            }
+        }
+        if (!current) {
+            Index index{stamp, nowNs() - stamp < kRacyNs, {}, {}};
             if (const UniqueDir dir = openDir(key.constData()))
                 while (dirent* e = ::readdir(dir.get()))
                     index.names.insert(hashOf(QFile::decodeName(e->d_name)));
             index.names.squeeze();
+            const bool listed = index.names.contains(hash);
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                folders[key] = std::move(index);
+            }
+            if (!listed)
+                return name;
         }
-        const quint64 hash = hashOf(name);
-        if (!index.names.contains(hash))
-            return name;
-        auto known = index.spellings.constFind(hash);
-        if (known != index.spellings.constEnd() && known->compare(name, Qt::CaseInsensitive) == 0)
-            return *known;
         const QString found = spelling(key, name);
-        if (found != name && index.spellings.size() < 64)
-            index.spellings.insert(hash, found);
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = folders.find(key);
+        if (found != name && it != folders.end() && it->stamp == stamp && it->spellings.size() < 64)
+            it->spellings.insert(hash, found);
         return found;
     }
 
@@ -180,6 +197,10 @@ std::optional<QString> appendComponents(const QString& root, const QStringList& 
         seen.state = EntryLook::NotThere;
     } else if (::lstat(QFile::encodeName(host + QLatin1Char('/') + name).constData(), &seen.st) == 0) {
         seen.state = EntryLook::There;
+    } else if (part.startsWith(QLatin1Char('.'))) {
+        // A hidden name is one this program made up (a staged file, a request, a claim), always
+        // spelled alike: no need to look the folder through for other spellings of it.
+        seen.state = EntryLook::NotThere;
     } else {
         name = indexes.matchCase(host, name);
         seen.state = name == part ? EntryLook::NotThere : EntryLook::NotLooked;

@@ -123,7 +123,15 @@ void Writer::text(ContentStream& s, const document::PageItem& item)
 
 void Writer::textRun(ContentStream& s, const document::PageItem& item, std::string bytes)
 {
-    const document::FaceMetrics& metrics = cache_.document().metrics(item.style.family, item.style.size);
+    const document::FaceMetrics* known = nullptr;
+    for (const auto& [face, m] : metricsOf_)
+        if (face.second == item.style.size && face.first == item.style.family)
+            known = m;  // a document uses two or three faces
+    if (!known) {
+        known = &cache_.document().metrics(item.style.family, item.style.size);
+        metricsOf_.push_back({{item.style.family, item.style.size}, known});
+    }
+    const document::FaceMetrics& metrics = *known;
     const document::FittedText fitted = document::fitText(metrics, item, std::move(bytes));
     if (fitted.bytes.empty())
         return;

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+namespace document {
+struct FaceMetrics;
+}
+
 namespace pdf {
 
 struct Blob;
@@ -97,6 +101,9 @@ private:
     std::vector<int> pageIds_;
     std::vector<Font> fonts_;
     std::vector<std::pair<QString, int>> fontOf_;  // design family to fonts_ index
+    /// The faces this document used: the run's cache, which the threads rendering share, is asked
+    /// once per face rather than for every text.
+    std::vector<std::pair<std::pair<QString, double>, const document::FaceMetrics*>> metricsOf_;
     std::map<qint64, std::string> images_;         // picture to resource name
     std::vector<std::pair<std::string, int>> xobjects_;  // resource name and object
     std::vector<PendingCount> pendingCounts_;

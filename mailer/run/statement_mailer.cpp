@@ -3,13 +3,18 @@
 #include "mailer/handoff/claim.h"
 #include "mailer/handoff/name_check.h"
 #include "mailer/input/statement_reader.h"
+#include "mailer/pdf/render_cache.h"
 #include "mailer/run/email_request.h"
+#include "mailer/run/render_pool.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/cp1252.h"
 #include "platform/line_reader.h"
 #include "platform/service_notifier.h"
 
 #include <QElapsedTimer>
+
+#include <atomic>
+#include <deque>
 
 namespace run {
 namespace {
@@ -38,7 +43,8 @@ bool blank(const std::string& text)
 
 StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
                                  qint64 settleMs)
-    : run_(run), fs_(fs), session_(session), job_(run, fs), settle_(settleMs)
+    : run_(run), fs_(fs), session_(session), cache_(std::make_unique<pdf::RenderCache>()),
+      job_(run, fs, cache_.get()), settle_(settleMs)
 {
     // A statement of thousands of pages must look neither like a hung run to the service manager
     // nor like a dead one to the other runs of the store.
@@ -47,6 +53,8 @@ StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs
         session_.beat();
     };
 }
+
+StatementMailer::~StatementMailer() = default;
 
 QString StatementMailer::tempFolder() const
 {
@@ -162,15 +170,29 @@ std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::F
 {
     Batch flushesTogether(fs_);
     std::vector<MailedStatement> results;
+    std::vector<Prepared> all(batch.size());
     std::vector<Prepared> prepared;
     QSet<QString> requests;
     std::exception_ptr error;
-    for (const platform::FolderEntry& entry : batch) {
+    for (size_t i = 0; i < batch.size(); ++i) {
+        all[i].entry = batch[i];
+        all[i].result.file = batch[i].name;
+        all[i].detailLooked = detailSeen_.value(batch[i].bytes);
+    }
+    // The first statement here, so that the fonts and the logo are made before any worker starts.
+    const bool together = fs_.concurrent() && renderThreads() > 1 && batch.size() > 2;
+    if (together) {
+        render(all[0], run_, job_, nullptr);
+        renderTogether(all, 1);
+    }
+    size_t next = 0;
+    for (; next < all.size(); ++next) {
+        Prepared& p = all[next];
+        const platform::FolderEntry& entry = p.entry;
         try {
-            Prepared p;
-            p.entry = entry;
-            p.result.file = entry.name;
-            if (!prepare(p, attachments, requests))
+            if (!together)
+                render(p, run_, job_, &requests);
+            if (!finish(p, attachments, requests))
                 break;  // a second statement of an account waits for the next batch
             if (!p.result.changed)
                 prepared.push_back(p);
@@ -195,6 +217,9 @@ std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::F
             break;
         }
     }
+    // What was rendered after the batch ended is taken again by a later look.
+    for (size_t i = next + 1; i < all.size(); ++i)
+        dropWritten(all[i]);
     try {
         handOffAll(prepared);
     } catch (...) {
@@ -212,13 +237,6 @@ std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::F
 
 namespace {
 
-/// Raised before the PDF file is created: the statement changed since the look, a statement of
-/// the same account already waits in this batch (the batch ends there), or it waits for the mail
-/// sender to take the request of an account that differs only in letter case (the batch goes on).
-struct NotNow {
-    enum Why { Changed, NextBatch, Waits } why;
-};
-
 /// Equal size and time: what a rename keeps on every file system, whatever it numbers the file.
 MailedStatement fresh(const QString& file)
 {
@@ -234,10 +252,11 @@ bool sameFile(const std::optional<platform::FileStamp>& a, const std::optional<p
 
 }  // namespace
 
-void StatementMailer::checkCaseTwins(const platform::FolderEntry& entry, const QString& pdf)
+void StatementMailer::checkCaseTwins(const input::modBrevix& run, const platform::FolderEntry& entry,
+                                     const QString& pdf)
 {
     const QByteArray name = bareName(pdf).toUtf8();
-    const QString archive = archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef));
+    const QString archive = archiveFolder(run.ServerName, run.StoreNumber, platform::fromCp1252(run.StmtRef));
     for (const QString& folder : {pdf.left(pdf.size() - bareName(pdf).size()), archive}) {
         const QByteArray there = fs_.nameOnDisk(folder + bareName(pdf));
         if (!there.isEmpty() && there != name)
@@ -249,77 +268,126 @@ void StatementMailer::checkCaseTwins(const platform::FolderEntry& entry, const Q
     }
 }
 
-bool StatementMailer::prepare(Prepared& p, const QStringList& attachments, QSet<QString>& requests)
+void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& job, const QSet<QString>* requests)
 {
     const platform::FolderEntry& entry = p.entry;
-    run_.StmtPath = tempFolder() + QLatin1Char('\\') + entry.name;
-    if (const QString refusal = handoff::refusalOf(entry); !refusal.isEmpty())
-        throw StatementRefused(onDisk(entry), refusal);
-    const QString detailPath = detailPathFor(run_.StmtPath);
-    const std::optional<platform::FileStamp> detailStamp = fs_.stamp(detailPath);
-    if (detailStamp && detailStamp->kind != platform::FileStamp::Regular)
-        throw StatementRefused(onDisk(entry), QStringLiteral("its invoice-detail file %1 is not a regular file")
-                                                  .arg(detailPath));
-    const bool detailAsLooked = detailSeen_.value(entry.bytes) == detailStamp;
-
-    // Checked once the statement is read and before its PDF is created, so a refused statement
-    // writes nothing.
-    auto beforeFile = [&] {
-        if (!run_.HeaderRead)
-            throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
-        if (blank(run_.AcctNo))
-            throw StatementRefused(onDisk(entry),
-                                   QStringLiteral("its account number (field 6 of the H record) is empty"));
-        // What was read is what stood still: a file written to since the look is taken again
-        // once it settles.
-        if (!detailAsLooked || fs_.stamp(run_.StmtPath) != entry.stamp)
-            throw NotNow{NotNow::Changed};
-        checkCaseTwins(entry, pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef)));
-        if (run_.NoEmail)
-            return;
-        // One request per account in a batch: its name in the in folder is the account's. A
-        // request of an account that differs only in letter case would replace the other's on
-        // the statement server: it waits until the mail sender took that one.
-        const PendingRequest request = requestPaths(run_, session_.runId());
-        const QByteArray waiting = fs_.nameOnDisk(request.destination);
-        if (!waiting.isEmpty() && waiting != bareName(request.destination).toUtf8()) {
-            leftBehind_ << QStringLiteral("%1 waits until the mail sender took %2, the request of an account that "
-                                          "differs only in letter case")
-                               .arg(entry.name, QString::fromUtf8(waiting));
-            throw NotNow{NotNow::Waits};
-        }
-        if (requests.contains(request.destination.toCaseFolded()))
-            throw NotNow{NotNow::NextBatch};
-    };
+    const QString& runId = session_.runId();
     try {
-        job_.write(run_.StmtPath, beforeFile, session_.runId());
-    } catch (const NotNow& notNow) {
-        if (notNow.why == NotNow::NextBatch)
-            return false;
-        if (notNow.why == NotNow::Waits)
-            p.result.changed = true;  // not taken now; the next look asks again
-        else
-            p.result = requeue(entry, p.result);
-        return true;
+        run.StmtPath = run::tempFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + entry.name;
+        if (const QString refusal = handoff::refusalOf(entry); !refusal.isEmpty())
+            throw StatementRefused(onDisk(entry), refusal);
+        const QString detailPath = detailPathFor(run.StmtPath);
+        const std::optional<platform::FileStamp> detailStamp = fs_.stamp(detailPath);
+        if (detailStamp && detailStamp->kind != platform::FileStamp::Regular)
+            throw StatementRefused(onDisk(entry), QStringLiteral("its invoice-detail file %1 is not a regular file")
+                                                      .arg(detailPath));
+        const bool detailAsLooked = p.detailLooked == detailStamp;
+
+        // Checked once the statement is read and before its PDF is created, so a refused statement
+        // writes nothing.
+        auto beforeFile = [&] {
+            if (!run.HeaderRead)
+                throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
+            if (blank(run.AcctNo))
+                throw StatementRefused(onDisk(entry),
+                                       QStringLiteral("its account number (field 6 of the H record) is empty"));
+            // What was read is what stood still: a file written to since the look is taken again
+            // once it settles.
+            if (!detailAsLooked || fs_.stamp(run.StmtPath) != entry.stamp)
+                throw Prepared::Changed;
+            checkCaseTwins(run, entry, pdfPathFor(run.StmtPath, platform::fromCp1252(run.StmtRef)));
+            if (run.NoEmail)
+                return;
+            // One request per account in a batch: its name in the in folder is the account's. A
+            // request of an account that differs only in letter case would replace the other's on
+            // the statement server: it waits until the mail sender took that one.
+            const PendingRequest request = requestPaths(run, runId);
+            const QByteArray waiting = fs_.nameOnDisk(request.destination);
+            if (!waiting.isEmpty() && waiting != bareName(request.destination).toUtf8()) {
+                p.waitsFor = QString::fromUtf8(waiting);
+                throw Prepared::Waits;
+            }
+            p.destination = request.destination.toCaseFolded();
+            if (requests && requests->contains(p.destination))
+                throw Prepared::NextBatch;
+        };
+        try {
+            job.write(run.StmtPath, beforeFile, runId);
+        } catch (Prepared::Later later) {
+            p.later = later;
+        }
+        if (p.later == Prepared::Now) {
+            p.staged = job.stagedPath();
+            p.result.pdfPath = job.pdfPath();
+        }
+        // The detail file is read after the statement's pages are written.
+        if (p.later == Prepared::Now && fs_.stamp(detailPath) != detailStamp) {
+            dropWritten(p);
+            p.staged.clear();
+            p.later = Prepared::Changed;
+        } else if (p.later == Prepared::Now) {
+            p.statement = run.StmtPath;
+            p.detail = run.HasDetails ? run.DetPath : QString();
+            p.detailStamp = detailStamp;
+            p.archiveFolder = archiveFolder(run.ServerName, run.StoreNumber, platform::fromCp1252(run.StmtRef));
+            p.noEmail = run.NoEmail;
+            p.result.account = platform::fromCp1252(run.AcctNo);
+        }
+    } catch (...) {
+        p.error = std::current_exception();
     }
-    p.staged = job_.stagedPath();
-    p.result.pdfPath = job_.pdfPath();
-    // The detail file is read after the statement's pages are written.
-    if (fs_.stamp(detailPath) != detailStamp) {
+    if (&run != &run_)
+        p.values = run;
+}
+
+void StatementMailer::renderTogether(std::vector<Prepared>& batch, size_t first)
+{
+    // Each worker reads into values of its own and shares the run's cache; only this thread beats.
+    std::atomic<bool> paged{false};
+    std::deque<input::modBrevix> values;
+    std::deque<StatementJob> jobs;
+    const int workers = int(std::min<size_t>(size_t(renderThreads()), batch.size() - first));
+    for (int w = 0; w < workers; ++w) {
+        values.push_back(run_);
+        jobs.emplace_back(values.back(), fs_, cache_.get());
+        jobs.back().betweenPages = [&paged] { paged.store(true, std::memory_order_relaxed); };
+    }
+    runOnWorkers(
+        workers, first, batch.size(), [&](int w, size_t i) { render(batch[i], values[size_t(w)], jobs[size_t(w)], nullptr); },
+        [&] {
+            if (paged.exchange(false, std::memory_order_relaxed)) {
+                platform::keepAlive();
+                session_.beat();
+            }
+        });
+}
+
+bool StatementMailer::finish(Prepared& p, const QStringList& attachments, QSet<QString>& requests)
+{
+    if (p.values)
+        run_ = *p.values;
+    // Decided here, in batch order, when workers rendered it: its PDF goes again.
+    if (p.later == Prepared::NextBatch || (!p.destination.isEmpty() && requests.contains(p.destination))) {
         dropWritten(p);
-        p.result = requeue(entry, p.result);
+        return false;
+    }
+    if (p.error)
+        std::rethrow_exception(p.error);
+    if (p.later == Prepared::Waits) {
+        leftBehind_ << QStringLiteral("%1 waits until the mail sender took %2, the request of an account that "
+                                      "differs only in letter case")
+                           .arg(p.entry.name, p.waitsFor);
+        p.result.changed = true;  // not taken now; the next look asks again
         return true;
     }
-    p.statement = run_.StmtPath;
-    p.detail = run_.HasDetails ? run_.DetPath : QString();
-    p.detailStamp = detailStamp;
-    p.archiveFolder = archiveFolder(run_.ServerName, run_.StoreNumber, platform::fromCp1252(run_.StmtRef));
-    p.noEmail = run_.NoEmail;
-    p.result.account = platform::fromCp1252(run_.AcctNo);
+    if (p.later == Prepared::Changed) {
+        p.result = requeue(p.entry, p.result);
+        return true;
+    }
     // The request is written whole before the claim: from the claim on, a request in the store
     // folder under this run's name means "not handed off yet" to whoever finishes the statement.
-    if (!run_.NoEmail) {
-        p.request = writeEmailRequest(fs_, run_, bareName(job_.pdfPath()), attachments, session_.runId());
+    if (!p.noEmail) {
+        p.request = writeEmailRequest(fs_, run_, bareName(p.result.pdfPath), attachments, session_.runId());
         requests << p.request->destination.toCaseFolded();
     }
     return true;

@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QStringList>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -48,6 +49,7 @@ class StatementMailer {
 public:
     StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
                     qint64 settleMs = 0);
+    ~StatementMailer();
 
     /// One look at the temp folder: the statement files ready to be taken, in directory order.
     /// A file is ready once it and its detail file stood still for the settle time and no other
@@ -69,7 +71,8 @@ public:
     /// its own data is set aside and the batch goes on when `goOnAfterRefusal`, else it ends the
     /// batch like any other error: what was prepared before is still handed off, then the error
     /// is raised. Results in the order taken; a batch may stop early and leave the rest for the
-    /// next look (a second statement of one account).
+    /// next look (a second statement of one account). Where the file system allows, the statements
+    /// are read and their PDFs written on all cores; every other step is taken in order here.
     std::vector<MailedStatement> mail(const std::vector<platform::FolderEntry>& batch,
                                       const QStringList& attachments, bool goOnAfterRefusal);
     /// Skips the statement until its size or modification time change.
@@ -88,6 +91,14 @@ private:
     /// One statement of a batch on its way: rendered, filed, its request written.
     struct Prepared {
         platform::FolderEntry entry;
+        std::optional<platform::FileStamp> detailLooked;  ///< the detail file as the look saw it
+        /// Why it is not taken now, once rendered.
+        enum Later { Now, Changed, Waits, NextBatch } later = Now;
+        QString waitsFor;     ///< the request of another letter case it waits for
+        QString destination;  ///< its request in the in folder, case-folded, once checked to be mailed
+        std::exception_ptr error;  ///< what rendering it raised
+        /// The run values it left, when rendered with values of its own.
+        std::optional<input::modBrevix> values;
         QString statement;
         QString detail;  ///< empty when it has no detail file to claim
         std::optional<platform::FileStamp> detailStamp;  ///< the detail file that was read
@@ -103,11 +114,17 @@ private:
     /// The statement file's path with its name as the bytes lie on disk.
     QString onDisk(const platform::FolderEntry& entry) const;
     MailedStatement requeue(const platform::FolderEntry& entry, MailedStatement result);
-    /// Renders and files one statement and writes its request; false when it must wait for the
-    /// next batch.
-    bool prepare(Prepared& p, const QStringList& attachments, QSet<QString>& requests);
+    /// Reads and checks one statement and writes its staged PDF with `run` and `job`; what it
+    /// raises goes to p.error. Touches nothing else of the mailer, so workers may call it at once.
+    /// With `requests`, a second statement of an account is found before its PDF is written.
+    void render(Prepared& p, input::modBrevix& run, StatementJob& job, const QSet<QString>* requests);
+    /// Takes a rendered statement on, in batch order: raises its error, writes its request; false
+    /// when it must wait for the next batch.
+    bool finish(Prepared& p, const QStringList& attachments, QSet<QString>& requests);
+    /// Renders the statements from `first` on with one worker per core.
+    void renderTogether(std::vector<Prepared>& batch, size_t first);
     /// Refuses a statement whose document would land on another statement's file.
-    void checkCaseTwins(const platform::FolderEntry& entry, const QString& pdf);
+    void checkCaseTwins(const input::modBrevix& run, const platform::FolderEntry& entry, const QString& pdf);
     /// Claims the statement; false (and everything of it undone) when it changed or another run
     /// took it first.
     bool claimFor(Prepared& p);
@@ -122,6 +139,7 @@ private:
     input::modBrevix& run_;
     platform::FileSystem& fs_;
     handoff::StoreSession& session_;
+    std::unique_ptr<pdf::RenderCache> cache_;
     StatementJob job_;
     handoff::SettleWatch settle_;
     QHash<QByteArray, platform::FileStamp> setAside_;

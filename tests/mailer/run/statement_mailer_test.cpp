@@ -5,10 +5,15 @@
 #include "platform/file_system.h"
 #include "settings/settings_store.h"
 #include "tests/support/pdf_text.h"
+#include "tests/reliability/fault_file_system.h"
 #include "tests/support/statement_share.h"
+
+#include <QDirIterator>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -134,6 +139,63 @@ TEST_F(StatementMailerTest, RenderWritesOnePdfAndTouchesNothingElse)
     EXPECT_EQ(run::renderStatement(share.at("bad.txt"), share.at("bad.pdf"), run, fs, store, error), 1);
     EXPECT_EQ(error.str(), "An Error has occured on Account \n");
     EXPECT_FALSE(share.exists("bad.pdf"));
+}
+
+// Statements rendered on all cores are filed, set aside, put off and mailed as one by one: the same
+// messages and the same bytes in every folder.
+TEST(StatementMailerBatch, OnAllCoresFilesWhatOneByOneFiles)
+{
+    struct Filed {
+        int status;
+        std::string messages;
+        std::map<std::string, std::string> files;
+    };
+    const auto filed = [](bool oneByOne) {
+        StatementShare share;
+        share.drop("1.txt", statementText("1"));
+        share.drop("2.txt", statementText("2", {}, "A"));  // not to be mailed
+        share.drop("3.txt", statementText("1"));           // account 1 again: waits for the next batch
+        share.drop("4.txt", "H\tshort\r\n");               // set aside
+        std::string lines;
+        for (int i = 0; i < 120; ++i)
+            lines += "D\t06/01/26\t" + std::to_string(2000 + i) + "\tNuts\t1.00\t0.00\t1.00\t0.00\t0.00\t0.00\t1.00\r\n";
+        share.drop("5.txt", statementText("5", lines));
+        share.drop("6.txt", statementText("6"));
+        share.dropDetails("6det.txt", "H\t1\tShip\t\t\t\t1.00\t\t\t\t\t\t1.00\t\r\nD\tINV-1\t\t\t1\tX\t1\t1\t\t1\t\t\r\n");
+        for (int i = 7; i <= 12; ++i)
+            share.drop(QString("%1.txt").arg(i), statementText(std::to_string(i)));
+        settings::SettingsStore store(share.at("config"));
+        store.save(settings::Host, "host");
+        store.save(settings::Directory, "7");
+        store.save(settings::SettleMs, "0");
+        platform::LocalFileSystem local(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")}));
+        reliability::FaultFileSystem calledInTurn(local);
+        input::modBrevix run;
+        std::ostringstream out, err;
+        std::atomic<bool> stop{false};
+        const int status = run::runHeadless({}, run, oneByOne ? static_cast<platform::FileSystem&>(calledInTurn) : local,
+                                            store, out, err, stop);
+        Filed result{status, out.str() + err.str(), {}};
+        for (QDirIterator it(share.at("unc"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString path = it.next().mid(share.path().size() + 1);
+            if (!path.contains("/."))  // the lock and the heartbeats tell times
+                result.files[path.toStdString()] = share.read(path);
+        }
+        return result;
+    };
+    const Filed together = filed(false);
+    const Filed oneByOne = filed(true);
+    EXPECT_EQ(together.status, oneByOne.status);
+    EXPECT_EQ(together.messages, oneByOne.messages);
+    EXPECT_NE(together.messages.find("3.txt\taccount 1\t"), std::string::npos) << together.messages;
+    std::vector<std::string> names, namesOneByOne;
+    for (const auto& [name, bytes] : together.files) {
+        names.push_back(name);
+        EXPECT_TRUE(oneByOne.files.count(name) && oneByOne.files.at(name) == bytes) << name;
+    }
+    for (const auto& file : oneByOne.files)
+        namesOneByOne.push_back(file.first);
+    EXPECT_EQ(names, namesOneByOne);
 }
 
 }  // namespace
