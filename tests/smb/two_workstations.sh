@@ -40,7 +40,7 @@ wait_until() {  # seconds, command...
 }
 stop_watches() {  # as a service stop would: SIGTERM, and they end between two files
   pkill -TERM -f "^$BREVIX --watch" || true
-  wait_until 20 bash -c "! pgrep -f '^$BREVIX --watch' >/dev/null" || fail "a watch did not end on SIGTERM"
+  wait_until 60 bash -c "! pgrep -f '^$BREVIX --watch' >/dev/null" || fail "a watch did not end on SIGTERM"
 }
 reset_store() {
   rm -rf "$STORE"/statements/{temp,tempdet,out}/* "$STORE"/statements/{temp,tempdet,out}/.[!.]* \
@@ -92,14 +92,14 @@ rm -f "$SMB_DIR"/watch*
 echo "== the lock file deleted while held: the holder stops, the next one takes over, each once"
 reset_store
 brevix_on 1 --watch >"$SMB_DIR/w1.out" 2>"$SMB_DIR/w1.err" & W1=$!; BACKGROUND+=($W1)
-wait_until 20 test -s "$STORE/brevix.lock" || fail "the watch took no lock: $(cat "$SMB_DIR/w1.err")"
+wait_until 60 test -s "$STORE/brevix.lock" || fail "the watch took no lock: $(cat "$SMB_DIR/w1.err")"
 rm -f "$STORE/brevix.lock"
 for i in $(seq 3001 3050); do drop_statement "$i"; done
 brevix_on 2 --once >"$SMB_DIR/w2.out" 2>"$SMB_DIR/w2.err" || true
-wait_until 60 bash -c "[ -z \"\$(find '$STORE/statements/temp' -mindepth 1)\" ]" || fail "statements left after the lock file was deleted"
+wait_until 240 bash -c "[ -z \"\$(find '$STORE/statements/temp' -mindepth 1)\" ]" || fail "statements left after the lock file was deleted: $(left_in "$STORE/statements/temp" | head -5); ws1: $(cat "$SMB_DIR/w1.err"); ws2: $(cat "$SMB_DIR/w2.err")"
 stop_watches
 mail_sender & SENDER=$!; BACKGROUND+=($SENDER)
-wait_until 20 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 50 ]" || true
+wait_until 60 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 50 ]" || true
 kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
 check_sent 50
 
@@ -132,7 +132,7 @@ target=$MNT2/$SMB_HOST/parlow/email7/statements/temp/4001.txt
   printf 'D\t06/02/26\t1002\tNuts\t5.00\t0.00\t5.00\t0.00\t0.00\t0.00\t5.00\r\nF\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t12'; sleep 0.5
   printf '345.67\r\n'
 } >"$target"
-wait_until 30 test -e "$STORE/in/STMT_4001.TXT" || fail "the statement written in pieces was not mailed: $(cat "$SMB_DIR/p.err")"
+wait_until 120 test -e "$STORE/in/STMT_4001.TXT" || fail "the statement written in pieces was not mailed: $(cat "$SMB_DIR/p.err")"
 stop_watches
 pdftotext "$STORE/statements/out/4001.0105.PDF" - | grep -q "12,\?345\.67" || fail "mailed before it was whole"
 pdftotext "$STORE/statements/out/4001.0105.PDF" - | grep -q "Nuts" || fail "mailed without its last line"
