@@ -150,8 +150,15 @@ bool StoreSession::stillHeld()
 {
     if (!lock_.held())
         return false;
-    const QString other = valueOf(lock_.text(), QLatin1String("run"));
-    if (lock_.lost() || (!other.isEmpty() && other != runId_)) {
+    // Read by its name, not through the held descriptor: a network client may keep serving a
+    // deleted file to the descriptor, and number a new file of the same name as the old one.
+    bool replaced = lock_.lost();
+    try {
+        replaced = replaced || valueOf(QString::fromStdString(fs_.readFile(lockPath_)), QLatin1String("run")) != runId_;
+    } catch (const platform::Error& e) {
+        replaced = replaced || e.number() == platform::Error::FileNotFound;
+    }
+    if (replaced) {
         lock_.release();
         return false;
     }

@@ -163,6 +163,7 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
 
     // Statements are handed off in batches whose files are made durable together.
     constexpr size_t kBatch = 100;
+    int idleTicks = 0;
     for (;;) {
         if (!session.stillHeld()) {
             // A lock file gone with its share is the share's outage, not another run's doing.
@@ -235,6 +236,19 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
             if (!waitForFolder(fs, temp, service, stop, err))
                 return status();
             service.watching(temp);
+            // A run that ended beside this one (where the lock does not reach the server) left
+            // its claims: they are finished within seconds, not only at this run's next start.
+            if (++idleTicks % 10 == 0) {
+                try {
+                    for (const MailedStatement& done : mailer.recover(false))
+                        printDone(out, done);
+                } catch (...) {
+                    err << platform::error
+                        << describeFailure(std::current_exception(), run.StmtPath, mailer.statementPlace()).text
+                        << std::endl;
+                    return 1;
+                }
+            }
         }
     }
 }

@@ -557,7 +557,7 @@ std::optional<MailedStatement> StatementMailer::finishClaim(const QString& temp,
     return result;
 }
 
-std::vector<MailedStatement> StatementMailer::recover()
+std::vector<MailedStatement> StatementMailer::recover(bool clearGarbage)
 {
     std::vector<MailedStatement> finished;
     const QString temp = tempFolder();
@@ -586,7 +586,8 @@ std::vector<MailedStatement> StatementMailer::recover()
         std::rethrow_exception(error);
     }
 
-    clearDeadRuns();
+    if (clearGarbage)
+        clearDeadRuns();
 
     const QString tempdet = detailPathFor(temp + QStringLiteral("\\x")).chopped(2);
     for (const platform::FolderEntry& entry : fs_.entries(tempdet, handoff::kClaimedPattern, true)) {

@@ -82,7 +82,9 @@ public:
     /// staged PDF in place, hands its request off when it is still in the store folder (never
     /// twice), then deletes the claimed files. Gives a detail file claimed without its statement
     /// its name back.
-    std::vector<MailedStatement> recover();
+    /// With `clearGarbage`, also removes what dead runs wrote and never claimed (a reading of the
+    /// out folder: at the start of a hold, not at every look).
+    std::vector<MailedStatement> recover(bool clearGarbage = true);
 
     /// Where the statement of the last call is now.
     StatementPlace statementPlace();
