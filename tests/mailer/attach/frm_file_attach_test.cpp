@@ -92,10 +92,10 @@ TEST_F(PickerTest, EachPathIsAddedOnceAndOnlyTheSelectedEntryIsRemoved)
     const auto key = [&picker](Qt::Key k, Qt::KeyboardModifiers held = Qt::AltModifier) {
         QTest::keyClick(picker->lstAttachment, k, held);
         // Until the button came up and acted, however long a busy machine takes.
-        QTest::qWaitFor([] {
+        EXPECT_TRUE(QTest::qWaitFor([] {
             const QList<QAbstractButton*> buttons = qApp->activeWindow() ? qApp->activeWindow()->findChildren<QAbstractButton*>() : QList<QAbstractButton*>();
             return std::none_of(buttons.begin(), buttons.end(), [](QAbstractButton* b) { return b->isDown(); });
-        }, 10000);
+        }, 10000));
     };
     picker->lstAttachment->setFocus();
     key(Qt::Key_R);  // nothing selected: nothing removed

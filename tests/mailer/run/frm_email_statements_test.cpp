@@ -108,10 +108,10 @@ TEST_F(WindowTest, ProcessPollsOnlyAReachableFolderAndAccessKeysNeverTypeIntoThe
         focus->setFocus();
         QTest::keyClick(focus, key, Qt::AltModifier);
         // Until the button came up and acted, however long a busy machine takes.
-        QTest::qWaitFor([] {
+        EXPECT_TRUE(QTest::qWaitFor([] {
             const QList<QAbstractButton*> buttons = qApp->activeWindow() ? qApp->activeWindow()->findChildren<QAbstractButton*>() : QList<QAbstractButton*>();
             return std::none_of(buttons.begin(), buttons.end(), [](QAbstractButton* b) { return b->isDown(); });
-        }, 10000);
+        }, 10000));
     };
 
     window->txtServer->setText("elsewhere");
