@@ -35,7 +35,8 @@ void TickOverStatements(benchmark::State& state)
         run.StoreNumber = "7";
         handoff::StoreSession session(fs, run::storeLockPath("host", "7"), "tick_bench");
         session.take();
-        run::StatementMailer mailer(run, fs, session, settleMs);
+        run::StatementObserver quiet;
+        run::StatementMailer mailer(run, fs, session, quiet, settleMs);
         before = bench::residentKiB();
         state.ResumeTiming();
 

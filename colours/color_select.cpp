@@ -11,7 +11,7 @@
 #include "platform/access_keys.h"
 #include "platform/error.h"
 #include "platform/operator_prompt.h"
-#include "platform/path_mapper.h"
+#include "platform/file_system.h"
 #include "platform/version.h"
 
 #include <QApplication>
@@ -102,11 +102,11 @@ void setBackColour(QWidget* w, int32_t colour)
 }
 
 /// An error as the operator reads it, naming its file where this machine keeps it too.
-QString describe(const platform::Error& e)
+QString describe(const platform::Error& e, platform::FileSystem& files)
 {
     QString text = QStringLiteral("Error %1: %2").arg(e.number()).arg(e.description());
     if (!e.file().isEmpty())
-        text += QStringLiteral(" on ") + platform::withHostPath(e.file());
+        text += QStringLiteral(" on ") + files.withHostPath(e.file());
     return text;
 }
 
@@ -319,7 +319,7 @@ void ColorSelect::LoadLOGO()
                                                 "there is one (any picture format, the name with or without its "
                                                 "extension).")
                                      .arg(invoice ? QStringLiteral("invoice") : QStringLiteral("statement"),
-                                          platform::withHostPath(first), first);
+                                          files_.withHostPath(first), first);
             Image1->setNote(note);
             noLogo_->setText(note);
             noLogo_->show();
@@ -509,7 +509,7 @@ void ColorSelect::closeEvent(QCloseEvent* event)
         try {
             SavedColours(store_, prompt_).write(selection_.colours());
         } catch (const platform::Error& e) {
-            prompt_.message(describe(e) + QStringLiteral("\r\nThe colours were not saved."),
+            prompt_.message(describe(e, files_) + QStringLiteral("\r\nThe colours were not saved."),
                             kProgram);
         }
     }
@@ -519,7 +519,7 @@ void ColorSelect::closeEvent(QCloseEvent* event)
 void ColorSelect::endProgram(const platform::Error& error)
 {
     ended_ = true;
-    prompt_.message(describe(error), kProgram);
+    prompt_.message(describe(error, files_), kProgram);
     hide();
     QCoreApplication::exit(1);
 }

@@ -237,6 +237,17 @@ QString LocalFileSystem::hostPath(const QString& path)
     return QFile::decodeName(host(path));
 }
 
+QString FileSystem::withHostPath(const QString& path)
+{
+    QString host;
+    try {
+        host = hostPath(path);
+    } catch (const Error&) {
+        return path;  // not a path this machine maps: the text as written says it all
+    }
+    return host.isEmpty() || host == path ? path : path + QStringLiteral(" (") + host + QLatin1Char(')');
+}
+
 namespace {
 
 /// stat of a Windows path (following a link), from what its mapping saw when it can tell.

@@ -100,6 +100,10 @@ public:
     virtual void rename(const QString& from, const QString& to) = 0;
     /// The host path of a Windows path text, for code that writes through a library of its own.
     virtual QString hostPath(const QString& path) = 0;
+    /// A path as a message names it: the Windows text, then the host path it maps to where that
+    /// differs, "c:\program files\torvik\logo (/usr/share/torvik/logo)". A text that maps
+    /// nowhere, or already is a host path, stays as it is.
+    QString withHostPath(const QString& path);
     /// Starts a file to be written in parts; it replaces an existing file at commit, as
     /// writeFile does. By default the parts are collected and given to writeFile at commit.
     virtual std::unique_ptr<FileWriter> startFile(const QString& path);

@@ -325,15 +325,4 @@ std::optional<QString> PathMapper::toHost(const QString& windowsPath, EntryLook*
     return host;
 }
 
-QString withHostPath(const QString& path, const PathMapper& mapper)
-{
-    const std::optional<QString> host = mapper.toHost(path);
-    return host && *host != path ? path + QStringLiteral(" (") + *host + QLatin1Char(')') : path;
-}
-
-QString withHostPath(const QString& path)
-{
-    return withHostPath(path, PathMapper(PathRoots::fromEnvironment()));
-}
-
 }  // namespace platform

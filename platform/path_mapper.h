@@ -63,11 +63,4 @@ private:
     std::shared_ptr<FolderIndexes> indexes_;
 };
 
-/// A path as a message names it: the Windows text, then the host path it maps to,
-/// "c:\program files\torvik\logo (/usr/share/torvik/logo)". A text that maps nowhere, or that
-/// already is a host path, stays as it is.
-QString withHostPath(const QString& path, const PathMapper& mapper);
-/// The same through the mapping of the environment, the one the programs' own file access uses.
-QString withHostPath(const QString& path);
-
 }  // namespace platform

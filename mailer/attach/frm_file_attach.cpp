@@ -4,7 +4,7 @@
 #include "mailer/attach/folder_browser.h"
 #include "platform/access_keys.h"
 #include "platform/operator_prompt.h"
-#include "platform/path_mapper.h"
+#include "platform/file_system.h"
 #include "settings/settings_store.h"
 
 #include <QCloseEvent>
@@ -187,7 +187,7 @@ void frmFileAttach::btnExit_Click()
 {
     const std::vector<FailedCopy> failed = CopyAttachment(fs_, run_, entries());
     if (!failed.empty())
-        prompt_.message(failedCopiesMessage(failed, platform::withHostPath(attachmentFolder(run_))), kTitle);
+        prompt_.message(failedCopiesMessage(failed, fs_.withHostPath(attachmentFolder(run_))), kTitle);
     hide();
     accept();
 }

@@ -23,9 +23,9 @@ public:
     const QString& problem() const { return problem_; }
     /// "An Error has occured on Account " followed directly by the account.
     QString message() const;
-    /// The message, then which line of `file` (Windows path text) made it and why, with the
-    /// file's path on this machine: "... Account 555. Line 7 of \\h\s\1.txt (/mnt/unc/h/s/1.txt)
-    /// is a D record of 1 field, where 10 are needed".
+    /// The message, then which line of `file` (as a message names it, FileSystem::withHostPath)
+    /// made it and why: "... Account 555. Line 7 of \\h\s\1.txt (/mnt/unc/h/s/1.txt) is a D
+    /// record of 1 field, where 10 are needed".
     QString messageAbout(const QString& file) const;
     static QString title() { return QStringLiteral("Error"); }
     const char* what() const noexcept override { return "bad statement record"; }

@@ -1,7 +1,6 @@
 #include "mailer/input/statement_reader.h"
 
 #include "platform/cp1252.h"
-#include "platform/path_mapper.h"
 
 #include <iterator>
 #include <string_view>
@@ -33,7 +32,7 @@ QString BadRecord::messageAbout(const QString& file) const
 {
     if (line_ <= 0)
         return message();
-    return message() + QStringLiteral(". Line %1 of %2 is %3").arg(line_).arg(platform::withHostPath(file), problem_);
+    return message() + QStringLiteral(". Line %1 of %2 is %3").arg(line_).arg(file, problem_);
 }
 
 void DataError(const std::string& AcctNo, int line, const QString& problem)

@@ -7,7 +7,6 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/operator_prompt.h"
-#include "platform/path_mapper.h"
 #include "platform/version.h"
 #include "settings/settings_store.h"
 
@@ -125,7 +124,7 @@ void frmEmailStatements::Form_Load()
                 file1Folder_ = temp;
                 refreshFile1();
             } else {
-                prompt_.message(QStringLiteral("Cannot connect to ") + platform::withHostPath(temp), kProgramTitle);
+                prompt_.message(QStringLiteral("Cannot connect to ") + fs_.withHostPath(temp), kProgramTitle);
             }
             return;
         }
@@ -149,7 +148,7 @@ void frmEmailStatements::btnProcess_Click()
     }
     const QString temp = tempFolder(run_.ServerName, run_.StoreNumber);
     if (!fs_.isFolder(temp)) {
-        prompt_.message(QStringLiteral("Cannot Connect to: ") + platform::withHostPath(temp), kProgramTitle);
+        prompt_.message(QStringLiteral("Cannot Connect to: ") + fs_.withHostPath(temp), kProgramTitle);
         txtServer->setFocus();
         return;
     }
@@ -219,13 +218,8 @@ void frmEmailStatements::Timer1_Timer()
                 try {
                     mailer_->mail(entry, attachments());
                 } catch (...) {
-                    const RunFailure failure = describeFailure(std::current_exception(), run_.StmtPath,
-                                                               mailer_->statementPlace());
-                    prompt_.message(failure.text, failure.title);
-                    endProgram(1);
-                    break;
+                    break;  // told in failed(), which ended the program
                 }
-                refreshFile1();
                 QCoreApplication::processEvents();
             }
         }
@@ -240,7 +234,8 @@ void frmEmailStatements::openStore(qint64 settleMs)
     mailer_.reset();
     session_ = std::make_unique<handoff::StoreSession>(fs_, storeLockPath(run_.ServerName, run_.StoreNumber),
                                                        QStringLiteral("the Brevix window"));
-    mailer_ = std::make_unique<StatementMailer>(run_, fs_, *session_, settleMs);
+    StatementObserver& observer = *this;
+    mailer_ = std::make_unique<StatementMailer>(run_, fs_, *session_, observer, settleMs);
 }
 
 bool frmEmailStatements::takeStore()
@@ -249,32 +244,41 @@ bool frmEmailStatements::takeStore()
         openStore(0);
     if (session_->held() && session_->stillHeld())
         return true;
+    handoff::StoreSession::Take take;
     try {
-        const handoff::StoreSession::Take take = session_->take();
-        if (take != handoff::StoreSession::Take::Taken) {
-            if (!toldBusy_) {
-                toldBusy_ = true;
-                const QString who =
-                    take == handoff::StoreSession::Take::Busy
-                        ? QStringLiteral("Store %1 of %2 is being processed by %3.")
-                              .arg(run_.StoreNumber, run_.ServerName, session_->busyHolder())
-                        : QStringLiteral("The lock on %1 is not carried to the file server by this mount (mounted "
-                                         "with nobrl, or through FUSE?), and %2 works on the store.")
-                              .arg(session_->lockPath(), session_->busyHolder());
-                prompt_.message(who + QStringLiteral("\nThis window waits and takes the store's statements once "
-                                                     "that run ends."),
-                                kProgramTitle);
-            }
-            return false;
-        }
-        mailer_->recover();
-        return true;
+        take = session_->take();
     } catch (...) {
-        const RunFailure failure = describeFailure(std::current_exception(), run_.StmtPath, mailer_->statementPlace());
-        prompt_.message(failure.text, failure.title);
-        endProgram(1);
+        failed(describeFailure(std::current_exception(), fs_, run_.StmtPath, mailer_->statementPlace()));
         return false;
     }
+    if (take != handoff::StoreSession::Take::Taken) {
+        if (!toldBusy_) {
+            toldBusy_ = true;
+            const QString who =
+                take == handoff::StoreSession::Take::Busy
+                    ? QStringLiteral("Store %1 of %2 is being processed by %3.")
+                          .arg(run_.StoreNumber, run_.ServerName, session_->busyHolder())
+                    : QStringLiteral("The lock on %1 is not carried to the file server by this mount (mounted "
+                                     "with nobrl, or through FUSE?), and %2 works on the store.")
+                          .arg(session_->lockPath(), session_->busyHolder());
+            prompt_.message(who + QStringLiteral("\nThis window waits and takes the store's statements once "
+                                                 "that run ends."),
+                            kProgramTitle);
+        }
+        return false;
+    }
+    try {
+        mailer_->recover();
+    } catch (...) {
+        return false;  // told in failed(), which ended the program
+    }
+    return true;
+}
+
+void frmEmailStatements::failed(const RunFailure& failure)
+{
+    prompt_.message(failure.text, failure.title);
+    endProgram(1);
 }
 
 void frmEmailStatements::closeEvent(QCloseEvent* event)

@@ -25,8 +25,9 @@ class SettingsStore;
 namespace run {
 
 /// The main window of Brevix: connection settings, the extra attachments, and the polling of
-/// the store's temp folder once a second after Process.
-class frmEmailStatements : public QWidget {
+/// the store's temp folder once a second after Process. It observes its own statements: the list
+/// follows each one filed, and an error that ends the run is shown before the program ends.
+class frmEmailStatements : public QWidget, private StatementObserver {
     Q_OBJECT
 public:
     /// `openAttachPicker` shows the attachment picker modally; it leaves its choice in AttachList.
@@ -64,6 +65,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void filed(const MailedStatement&) override { refreshFile1(); }
+    void recovered(const MailedStatement&) override { refreshFile1(); }
+    void failed(const RunFailure& failure) override;
     void buildControls();
     void refreshFile1();
     /// Holds the store's lock, taking it (and finishing what an ended run left) when free. Says

@@ -2,8 +2,9 @@
 
 #include "mailer/handoff/store_session.h"
 #include "mailer/pdf/pdf_export.h"
-#include "mailer/run/archive_warning.h"
+#include "mailer/run/console_observer.h"
 #include "mailer/run/run_failure.h"
+#include "mailer/run/service_observer.h"
 #include "mailer/run/share_wait.h"
 #include "mailer/run/startup_settings.h"
 #include "mailer/run/statement_job.h"
@@ -33,32 +34,6 @@ void readColours(const settings::SettingsStore& store, input::modBrevix& run, st
     } catch (const platform::Error& e) {
         err << "Error: " << e.description() << " at Line: 1 in Brevix.\n";
     }
-}
-
-}  // namespace
-
-namespace {
-
-/// Says what failed for a statement set aside: its reader's message or the reason it is refused.
-QString setAsideText(std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const StatementRefused& e) {
-        return QStringLiteral("Set aside %1: %2. It stays in the temp folder as it is and is taken again once it "
-                              "changes.").arg(e.file(), e.reason());
-    } catch (...) {
-        return QStringLiteral("Set aside a statement for an unknown reason.");
-    }
-}
-
-void printDone(std::ostream& out, const MailedStatement& done)
-{
-    out << done.file << "\taccount " << done.account << "\t" << done.pdfPath << "\t"
-        << (done.mailed ? "mailed" : "not mailed") << (done.archived ? "" : "\tno archive copy")
-        << (done.handedOffBefore ? "\trecovered: an earlier run had handed it off"
-                                 : done.recovered ? "\trecovered" : "")
-        << std::endl;
 }
 
 bool sleepUnlessStopped(int ms, const std::atomic<bool>& stop)
@@ -98,7 +73,7 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
     if (options.watch && !waitForFolder(fs, temp, service, stop, err))
         return 0;
     if (!fs.isFolder(temp)) {
-        err << platform::error << "Cannot Connect to: " << platform::withHostPath(temp) << std::endl;
+        err << platform::error << "Cannot Connect to: " << fs.withHostPath(temp) << std::endl;
         return 1;
     }
 
@@ -108,12 +83,13 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
     const QString lockPath = storeLockPath(run.ServerName, run.StoreNumber);
     handoff::StoreSession session(fs, lockPath,
                                   options.watch ? QStringLiteral("brevix --watch") : QStringLiteral("brevix --once"));
-    StatementMailer mailer(run, fs, session, readSettleMs(store));
+    ConsoleObserver console(out, err);
+    ServiceObserver serviceStatus(service);
+    Observers observers{&console, &serviceStatus};
+    StatementMailer mailer(run, fs, session, observers, readSettleMs(store));
     const QStringList attachments;
-    bool setAside = false;
-    ArchiveWarning archive;
     // A run once tells by its status that something needs a person; a watch reports it and goes on.
-    const auto status = [&] { return setAside && !options.watch ? 1 : 0; };
+    const auto status = [&] { return console.anySetAside() && !options.watch ? 1 : 0; };
 
     // Takes the store and finishes what ended runs left: 1 when it cannot be taken, 0 when this
     // run is to end without taking it, -1 when it holds the store.
@@ -144,17 +120,14 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
             }
         } catch (const platform::Error& e) {
             err << platform::error << "Error " << e.number() << ": " << e.description() << " on "
-                << platform::withHostPath(e.file())
+                << fs.withHostPath(e.file())
                 << "\nThe store cannot be locked against a second run, so nothing was processed." << std::endl;
             return 1;
         }
         try {
-            for (const MailedStatement& done : mailer.recover())
-                printDone(out, done);
+            mailer.recover();
         } catch (...) {
-            err << platform::error
-                << describeFailure(std::current_exception(), run.StmtPath, mailer.statementPlace()).text << std::endl;
-            return 1;
+            return 1;  // the observers were told
         }
         return -1;
     };
@@ -169,13 +142,13 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
             // A lock file gone with its share is the share's outage, not another run's doing.
             const bool reachable = fs.isFolder(temp);
             if (reachable)
-                err << platform::warning << "The lock file " << platform::withHostPath(lockPath)
+                err << platform::warning << "The lock file " << fs.withHostPath(lockPath)
                     << " was deleted or replaced, or names another run, while this run held the store; this run "
                        "stops taking statements until it holds the store again."
                     << std::endl;
             if (!options.watch) {
                 if (!reachable)
-                    err << platform::error << "Cannot Connect to: " << platform::withHostPath(temp) << std::endl;
+                    err << platform::error << "Cannot Connect to: " << fs.withHostPath(temp) << std::endl;
                 return 1;
             }
             if (!reachable && !waitForFolder(fs, temp, service, stop, err))
@@ -192,25 +165,10 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
             try {
                 done = mailer.mail(batch, attachments, true);
             } catch (...) {
-                const RunFailure failure = describeFailure(std::current_exception(), run.StmtPath,
-                                                           mailer.statementPlace());
-                err << platform::error << failure.text << std::endl;
-                return 1;
+                return 1;  // the observers were told
             }
-            for (const MailedStatement& one : done) {
-                if (one.refused) {
-                    err << platform::warning << setAsideText(one.refused) << std::endl;
-                    service.setAside(one.file);
-                    setAside = true;
-                } else if (!one.changed) {
-                    printDone(out, one);
-                    if (const QString warning = archive.after(one.archiveProblem); !warning.isEmpty())
-                        err << platform::warning << warning << std::endl;
-                    service.archiveProblem(archive.cause());
-                    service.filed(one.pdfPath, one.mailed);
-                    tookAny = true;
-                }
-            }
+            for (const MailedStatement& one : done)
+                tookAny = tookAny || (!one.refused && !one.changed);
             if (done.size() < batch.size())
                 break;  // the rest waits for the next look
             first += batch.size();
@@ -240,13 +198,9 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
             // its claims: they are finished within seconds, not only at this run's next start.
             if (++idleTicks % 10 == 0) {
                 try {
-                    for (const MailedStatement& done : mailer.recover(false))
-                        printDone(out, done);
+                    mailer.recover(false);
                 } catch (...) {
-                    err << platform::error
-                        << describeFailure(std::current_exception(), run.StmtPath, mailer.statementPlace()).text
-                        << std::endl;
-                    return 1;
+                    return 1;  // the observers were told
                 }
             }
         }
@@ -264,7 +218,7 @@ int renderStatement(const QString& statementFile, const QString& pdfPath, input:
         job.render(statementFile, exporter);
         exporter.finish();
     } catch (...) {
-        const RunFailure failure = describeFailure(std::current_exception(), statementFile, StatementPlace::InTemp);
+        const RunFailure failure = describeFailure(std::current_exception(), fs, statementFile, StatementPlace::InTemp);
         err << failure.text.section(QLatin1Char('\n'), 0, failure.title == QLatin1String("Error") ? 0 : 1)
             << std::endl;
         return 1;

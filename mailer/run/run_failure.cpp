@@ -3,13 +3,14 @@
 #include "mailer/input/bad_record.h"
 #include "mailer/run/statement_errors.h"
 #include "platform/error.h"
-#include "platform/path_mapper.h"
+#include "platform/file_system.h"
 
 #include <new>
 
 namespace run {
 
-RunFailure describeFailure(std::exception_ptr error, const QString& statementPath, StatementPlace place)
+RunFailure describeFailure(std::exception_ptr error, platform::FileSystem& fs, const QString& statementPath,
+                           StatementPlace place)
 {
     int number = 51;
     QString description = QStringLiteral("Internal error");
@@ -42,8 +43,8 @@ RunFailure describeFailure(std::exception_ptr error, const QString& statementPat
 
     QString text = QStringLiteral("Error %1: %2").arg(number).arg(description);
     if (!file.isEmpty() && file != statementPath)
-        text += QStringLiteral(" on ") + platform::withHostPath(file);
-    text += QStringLiteral("\nwhile processing the statement ") + platform::withHostPath(statementPath)
+        text += QStringLiteral(" on ") + fs.withHostPath(file);
+    text += QStringLiteral("\nwhile processing the statement ") + fs.withHostPath(statementPath)
             + QLatin1Char('.');
     if (claimFailed)
         text += QStringLiteral("\nThe statement cannot be claimed: Brevix must be able to rename and delete the files "

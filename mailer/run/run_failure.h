@@ -2,6 +2,10 @@
 #include <QString>
 #include <exception>
 
+namespace platform {
+class FileSystem;
+}
+
 namespace run {
 
 /// The message that ends a run, as the operator sees it.
@@ -21,7 +25,8 @@ enum class StatementPlace {
 /// reader's own message in a box titled "Error"; any other error its number and description,
 /// the file it concerns, the statement, and whether the statement file is still waiting. Files
 /// on mapped Windows paths are named with their host path too.
-RunFailure describeFailure(std::exception_ptr error, const QString& statementPath, StatementPlace place);
+RunFailure describeFailure(std::exception_ptr error, platform::FileSystem& fs, const QString& statementPath,
+                           StatementPlace place);
 
 inline const QString kProgramTitle = QStringLiteral("Brevix");
 

@@ -10,7 +10,6 @@
 #include "platform/cp1252.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
-#include "platform/path_mapper.h"
 
 namespace run {
 namespace {
@@ -129,7 +128,7 @@ void StatementJob::archive(const QString& folder, bool noEmail)
         if (archiveProblem_.isEmpty())
             archiveProblem_ = QStringLiteral("Error %1: %2 in %3")
                                   .arg(e.number())
-                                  .arg(e.description(), platform::withHostPath(folder.chopped(1)));
+                                  .arg(e.description(), fs_.withHostPath(folder.chopped(1)));
     }
     if (noEmail && archived_) {
         try {

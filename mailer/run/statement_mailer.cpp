@@ -42,8 +42,8 @@ bool blank(const std::string& text)
 }  // namespace
 
 StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
-                                 qint64 settleMs)
-    : run_(run), fs_(fs), session_(session), cache_(std::make_unique<pdf::RenderCache>()),
+                                 StatementObserver& observer, qint64 settleMs)
+    : run_(run), fs_(fs), session_(session), observer_(observer), cache_(std::make_unique<pdf::RenderCache>()),
       job_(run, fs, cache_.get()), settle_(settleMs)
 {
     // A statement of thousands of pages must look neither like a hung run to the service manager
@@ -165,8 +165,24 @@ struct StatementMailer::Batch {
     platform::FileSystem& fs;
 };
 
+void StatementMailer::tellFailure()
+{
+    observer_.failed(describeFailure(std::current_exception(), fs_, run_.StmtPath, statementPlace()));
+}
+
 std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::FolderEntry>& batch,
                                                    const QStringList& attachments, bool goOnAfterRefusal)
+{
+    try {
+        return mailBatch(batch, attachments, goOnAfterRefusal);
+    } catch (...) {
+        tellFailure();
+        throw;
+    }
+}
+
+std::vector<MailedStatement> StatementMailer::mailBatch(const std::vector<platform::FolderEntry>& batch,
+                                                        const QStringList& attachments, bool goOnAfterRefusal)
 {
     Batch flushesTogether(fs_);
     std::vector<MailedStatement> results;
@@ -200,7 +216,7 @@ std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::F
         } catch (const StatementRefused&) {
             error = std::current_exception();
         } catch (const input::BadRecord& e) {
-            error = goOnAfterRefusal ? std::make_exception_ptr(StatementRefused(onDisk(entry), e.messageAbout(onDisk(entry))))
+            error = goOnAfterRefusal ? std::make_exception_ptr(StatementRefused(onDisk(entry), e.messageAbout(fs_.withHostPath(onDisk(entry)))))
                                      : std::current_exception();
         } catch (...) {
             error = std::current_exception();
@@ -211,6 +227,7 @@ std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::F
             MailedStatement refused;
             refused.file = entry.name;
             refused.refused = error;
+            observer_.setAside(refused);
             results.push_back(refused);
             error = nullptr;
         } else if (error) {
@@ -264,7 +281,7 @@ void StatementMailer::checkCaseTwins(const input::modBrevix& run, const platform
                 onDisk(entry),
                 QStringLiteral("its PDF %1 would replace %2, another statement's document whose name differs only in "
                                "letter case; rename the statement file, or move that PDF away")
-                    .arg(QString::fromUtf8(name), platform::withHostPath(folder + handoff::escapedName(there))));
+                    .arg(QString::fromUtf8(name), fs_.withHostPath(folder + handoff::escapedName(there))));
     }
 }
 
@@ -489,6 +506,9 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
         }
     }
     fs_.flush();
+    // Mailed from here on: what is left is tidying up, which a later run finishes if this one ends.
+    for (Prepared* p : done)
+        observer_.filed(p->result);
     for (Prepared* p : done) {
         run_.StmtPath = p->statement;
         handoff::dropClaim(fs_, p->statement, p->detail, session_.runId());
@@ -559,6 +579,16 @@ std::optional<MailedStatement> StatementMailer::finishClaim(const QString& temp,
 
 std::vector<MailedStatement> StatementMailer::recover(bool clearGarbage)
 {
+    try {
+        return recoverClaims(clearGarbage);
+    } catch (...) {
+        tellFailure();
+        throw;
+    }
+}
+
+std::vector<MailedStatement> StatementMailer::recoverClaims(bool clearGarbage)
+{
     std::vector<MailedStatement> finished;
     const QString temp = tempFolder();
     // A claim that cannot be finished now holds back only its own statement; the first error
@@ -572,8 +602,10 @@ std::vector<MailedStatement> StatementMailer::recover(bool clearGarbage)
         if (!claim.runId.isEmpty() && !session_.isDead(claim.runId))
             continue;  // a live run finishes its own
         try {
-            if (std::optional<MailedStatement> result = finishClaim(temp, claim))
+            if (std::optional<MailedStatement> result = finishClaim(temp, claim)) {
+                observer_.recovered(*result);
                 finished.push_back(*result);
+            }
         } catch (const platform::Error&) {
             if (!error) {
                 error = std::current_exception();

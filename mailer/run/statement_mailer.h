@@ -7,6 +7,7 @@
 #include "mailer/run/run_failure.h"
 #include "mailer/run/statement_errors.h"
 #include "mailer/run/statement_job.h"
+#include "mailer/run/statement_observer.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 
@@ -21,34 +22,17 @@
 
 namespace run {
 
-/// What happened to one statement file.
-struct MailedStatement {
-    QString file;         ///< bare name in the temp folder
-    QString account;      ///< the account read from it
-    QString pdfPath;      ///< the PDF in the out folder
-    bool mailed = false;  ///< a request went to the in folder
-    bool archived = false;
-    QString archiveProblem;  ///< why there is no archive copy, when the copy failed
-    /// It changed while it was taken: nothing was handed off, it waits to settle again.
-    bool changed = false;
-    /// A run that ended before it was done had claimed it; this run finished it.
-    bool recovered = false;
-    /// Recovered and its request found already in the in folder: that run had handed it off.
-    bool handedOffBefore = false;
-    /// Why it was set aside (a StatementRefused); null when it was not.
-    std::exception_ptr refused;
-};
-
 /// Takes the statements of a store's temp folder whole and hands each request off exactly once:
 /// a file is taken after it stood still for the settle time; its PDF and archive copy are made
 /// and its request written whole in the store folder; then the statement and its detail file are
 /// claimed by a rename, the request moves into the in folder by one rename, and only then are the
 /// claimed files deleted. A run that ends anywhere in between is finished by recover().
-/// Callers hold the store's lock.
+/// Callers hold the store's lock. Each statement's outcome, and the error that ends a call, is told
+/// to the observer as it happens.
 class StatementMailer {
 public:
     StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
-                    qint64 settleMs = 0);
+                    StatementObserver& observer, qint64 settleMs = 0);
     ~StatementMailer();
 
     /// One look at the temp folder: the statement files ready to be taken, in directory order.
@@ -112,6 +96,11 @@ private:
     };
     struct Batch;
 
+    std::vector<MailedStatement> mailBatch(const std::vector<platform::FolderEntry>& batch,
+                                           const QStringList& attachments, bool goOnAfterRefusal);
+    std::vector<MailedStatement> recoverClaims(bool clearGarbage);
+    /// Tells the observer the error being raised, where the statement it concerns is now.
+    void tellFailure();
     QString tempFolder() const;
     /// The statement file's path with its name as the bytes lie on disk.
     QString onDisk(const platform::FolderEntry& entry) const;
@@ -141,6 +130,7 @@ private:
     input::modBrevix& run_;
     platform::FileSystem& fs_;
     handoff::StoreSession& session_;
+    StatementObserver& observer_;
     std::unique_ptr<pdf::RenderCache> cache_;
     StatementJob job_;
     handoff::SettleWatch settle_;

@@ -1,4 +1,4 @@
-#include "platform/path_mapper.h"
+#include "platform/file_system.h"
 #include "tests/support/temp_tree.h"
 
 #include <QFile>
@@ -102,10 +102,11 @@ TEST_F(PathMapperTest, PrefersTheExactNameAndCreatesNewNamesAsWritten)
 TEST_F(PathMapperTest, MessagesNameTheWindowsTextThenTheFileOnThisMachine)
 {
     tree.write("home/Logo");
-    EXPECT_EQ(platform::withHostPath("c:\\program files\\torvik\\logo", mapper),
+    platform::LocalFileSystem fs(mapper);
+    EXPECT_EQ(fs.withHostPath("c:\\program files\\torvik\\logo"),
               "c:\\program files\\torvik\\logo (" + tree.at("home/Logo") + ")");
     for (const char* unmapped : {"d:\\x.pdf", "/home/clerk/x.pdf"})
-        EXPECT_EQ(platform::withHostPath(unmapped, mapper), unmapped);
+        EXPECT_EQ(fs.withHostPath(unmapped), unmapped);
 }
 
 }  // namespace

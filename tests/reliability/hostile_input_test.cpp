@@ -187,7 +187,7 @@ TEST(HostileInput, AFileDeletedBetweenListingAndReadingEndsTheRunWithItsName)
     EXPECT_EQ(rig.once(), 1);
     const std::string message =
         "Error 53: File not found\nwhile processing the statement \\\\host\\parlow\\email7\\statements\\temp\\1.txt "
-        "(/mnt/unc/host/parlow/email7/statements/temp/1.txt).\n"
+        "(" + rig.storeFolder("statements/temp/1.txt").toStdString() + ").\n"
         "The statement file is no longer in the temp folder.\n";
     EXPECT_EQ(rig.err.str(), message);
     EXPECT_EQ(rig.changed, QStringList());

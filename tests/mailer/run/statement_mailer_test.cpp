@@ -99,15 +99,41 @@ TEST_F(StatementMailerTest, AFailureNamesTheStatementAndLeavesItInPlace)
     QDir(share.at(share.store("statements/out"))).removeRecursively();
     share.drop("12345.txt", statementText("12345"));
     EXPECT_EQ(once(), 1);
-    EXPECT_EQ(err.str(),
-              "Error 76: Path not found on \\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF "
-              "(/mnt/unc/host/parlow/email7/statements/out/12345.0105.PDF)\n"
-              "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\12345.txt "
-              "(/mnt/unc/host/parlow/email7/statements/temp/12345.txt).\n"
-              "The statement file is still in the temp folder and will be processed again when Brevix is started "
-              "after the cause is mended.\n");
+    // The files are named where this share lies, not where a default mapping would put them.
+    EXPECT_EQ(QString::fromStdString(err.str()),
+              "Error 76: Path not found on \\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF ("
+                  + share.at(share.store("statements/out/12345.0105.PDF")) + ")\n"
+                  "while processing the statement \\\\host\\parlow\\email7\\statements\\temp\\12345.txt ("
+                  + share.at(share.store("statements/temp/12345.txt")) + ").\n"
+                  "The statement file is still in the temp folder and will be processed again when Brevix is started "
+                  "after the cause is mended.\n");
     EXPECT_TRUE(share.inStore("statements/temp/12345.txt"));
     EXPECT_TRUE(fs.list("\\\\host\\parlow\\email7\\in", "*").isEmpty());
+}
+
+// The line of a statement mailed before the error that ends its batch is not lost with the batch.
+TEST_F(StatementMailerTest, WhatWasMailedBeforeAnErrorIsToldWithIt)
+{
+    share.drop("1.txt", statementText("1"));
+    share.drop("2.txt", statementText("2"));
+    reliability::FaultFileSystem faults(fs);
+    int pdfs = 0;
+    faults.before = [&](reliability::FaultFileSystem::Op op, const QString& path) {
+        if (op == reliability::FaultFileSystem::Op::Write && path.contains("\\out\\.") && ++pdfs == 2)
+            throw platform::Error(platform::Error::DiskFull, path);
+    };
+    settings::SettingsStore store(share.at("config"));
+    store.save(settings::Host, "host");
+    store.save(settings::Directory, "7");
+    store.save(settings::SettleMs, "0");
+    std::atomic<bool> stop{false};
+    EXPECT_EQ(run::runHeadless({}, run, faults, store, out, err, stop), 1);
+    const QStringList mailed = fs.list("\\\\host\\parlow\\email7\\in", "*");
+    ASSERT_EQ(mailed.size(), 1);
+    const std::string first = mailed.front().mid(5, 1).toStdString() + ".txt\taccount ";
+    EXPECT_EQ(out.str().rfind(first, 0), 0u) << out.str();
+    EXPECT_NE(out.str().find("\tmailed\n"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("Error 61"), std::string::npos) << err.str();
 }
 
 TEST_F(StatementMailerTest, NoStatementIsMailedWithThePreviousStatementsValues)
@@ -175,7 +201,8 @@ TEST(StatementMailerBatch, OnAllCoresFilesWhatOneByOneFiles)
         std::atomic<bool> stop{false};
         const int status = run::runHeadless({}, run, oneByOne ? static_cast<platform::FileSystem&>(calledInTurn) : local,
                                             store, out, err, stop);
-        Filed result{status, out.str() + err.str(), {}};
+        // Both shares' messages name the same files, each where its share lies.
+        Filed result{status, (QString::fromStdString(out.str() + err.str())).replace(share.path(), "SHARE").toStdString(), {}};
         for (QDirIterator it(share.at("unc"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
             const QString path = it.next().mid(share.path().size() + 1);
             if (!path.contains("/."))  // the lock and the heartbeats tell times

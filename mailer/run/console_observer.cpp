@@ -1,0 +1,61 @@
+#include "mailer/run/console_observer.h"
+
+#include "mailer/run/statement_errors.h"
+#include "platform/journal_stream.h"
+
+namespace run {
+namespace {
+
+std::ostream& operator<<(std::ostream& os, const QString& text)
+{
+    return os << text.toStdString();
+}
+
+/// What failed for a statement set aside: its reader's message or the reason it is refused.
+QString setAsideText(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const StatementRefused& e) {
+        return QStringLiteral("Set aside %1: %2. It stays in the temp folder as it is and is taken again once it "
+                              "changes.").arg(e.file(), e.reason());
+    } catch (...) {
+        return QStringLiteral("Set aside a statement for an unknown reason.");
+    }
+}
+
+}  // namespace
+
+void ConsoleObserver::printDone(const MailedStatement& done)
+{
+    out_ << done.file << "\taccount " << done.account << "\t" << done.pdfPath << "\t"
+         << (done.mailed ? "mailed" : "not mailed") << (done.archived ? "" : "\tno archive copy")
+         << (done.handedOffBefore ? "\trecovered: an earlier run had handed it off"
+                                  : done.recovered ? "\trecovered" : "")
+         << std::endl;
+}
+
+void ConsoleObserver::filed(const MailedStatement& done)
+{
+    printDone(done);
+    if (const QString warning = archive_.after(done.archiveProblem); !warning.isEmpty())
+        err_ << platform::warning << warning << std::endl;
+}
+
+void ConsoleObserver::recovered(const MailedStatement& done)
+{
+    printDone(done);
+}
+
+void ConsoleObserver::setAside(const MailedStatement& done)
+{
+    err_ << platform::warning << setAsideText(done.refused) << std::endl;
+    anySetAside_ = true;
+}
+
+void ConsoleObserver::failed(const RunFailure& failure)
+{
+    err_ << platform::error << failure.text << std::endl;
+}
+
+}  // namespace run

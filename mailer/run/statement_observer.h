@@ -1,0 +1,58 @@
+#pragma once
+#include "mailer/run/run_failure.h"
+
+#include <QString>
+#include <exception>
+#include <initializer_list>
+#include <vector>
+
+namespace run {
+
+/// What happened to one statement file.
+struct MailedStatement {
+    QString file;         ///< bare name in the temp folder
+    QString account;      ///< the account read from it
+    QString pdfPath;      ///< the PDF in the out folder
+    bool mailed = false;  ///< a request went to the in folder
+    bool archived = false;
+    QString archiveProblem;  ///< why there is no archive copy, when the copy failed
+    /// It changed while it was taken: nothing was handed off, it waits to settle again.
+    bool changed = false;
+    /// A run that ended before it was done had claimed it; this run finished it.
+    bool recovered = false;
+    /// Recovered and its request found already in the in folder: that run had handed it off.
+    bool handedOffBefore = false;
+    /// Why it was set aside (a StatementRefused); null when it was not.
+    std::exception_ptr refused;
+};
+
+/// Hears each statement's outcome the moment the mailer decides it, and the error that ends a
+/// run. Standard output, the service manager and the window each implement it: a new reader of
+/// the outcomes (a metrics file, say) is one more implementation, not an edit of every caller.
+class StatementObserver {
+public:
+    virtual ~StatementObserver() = default;
+    /// Its PDF is filed and, unless it asked for no mail, its request handed off.
+    virtual void filed(const MailedStatement&) {}
+    /// A run that ended before it was done had claimed it; this run finished it.
+    virtual void recovered(const MailedStatement&) {}
+    /// Left in the temp folder for a person to look at; the run goes on.
+    virtual void setAside(const MailedStatement&) {}
+    /// The error that ends the run, as the operator reads it.
+    virtual void failed(const RunFailure&) {}
+};
+
+/// Tells several observers, in the order given.
+class Observers : public StatementObserver {
+public:
+    Observers(std::initializer_list<StatementObserver*> all) : all_(all) {}
+    void filed(const MailedStatement& s) override { for (StatementObserver* o : all_) o->filed(s); }
+    void recovered(const MailedStatement& s) override { for (StatementObserver* o : all_) o->recovered(s); }
+    void setAside(const MailedStatement& s) override { for (StatementObserver* o : all_) o->setAside(s); }
+    void failed(const RunFailure& f) override { for (StatementObserver* o : all_) o->failed(f); }
+
+private:
+    std::vector<StatementObserver*> all_;
+};
+
+}  // namespace run
