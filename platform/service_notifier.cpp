@@ -63,24 +63,23 @@ void ServiceNotifier::archiveProblem(const QString& cause)
 
 void ServiceNotifier::filed(const QString& pdfName, bool mailed)
 {
-    if (!send_)
-        return;
-    const QDateTime now = now_();
-    rollOverDay(now);
-    ++(mailed ? mailed_ : unmailed_);
-    last_ = pdfName.section(QLatin1Char('\\'), -1) + QStringLiteral(" at ") + now.toString(QStringLiteral("HH:mm:ss"));
-    sendStatus(now);
+    count(mailed ? mailed_ : unmailed_, pdfName, QStringLiteral(" at "));
     keepAlive();
 }
 
 void ServiceNotifier::setAside(const QString& name)
 {
+    count(setAside_, name, QStringLiteral(" set aside at "));
+}
+
+void ServiceNotifier::count(int& counter, const QString& path, const QString& what)
+{
     if (!send_)
         return;
     const QDateTime now = now_();
     rollOverDay(now);
-    ++setAside_;
-    last_ = name.section(QLatin1Char('\\'), -1) + QStringLiteral(" set aside at ") + now.toString(QStringLiteral("HH:mm:ss"));
+    ++counter;
+    last_ = path.section(QLatin1Char('\\'), -1) + what + now.toString(QStringLiteral("HH:mm:ss"));
     sendStatus(now);
 }
 

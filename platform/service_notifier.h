@@ -38,6 +38,8 @@ public:
 
 private:
     void ready();
+    /// One more statement of a kind: the count, the last statement and the status.
+    void count(int& counter, const QString& path, const QString& what);
     void rollOverDay(const QDateTime& now);
     void sendStatus(const QDateTime& now);
 
