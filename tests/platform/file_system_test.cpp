@@ -43,19 +43,6 @@ TEST_F(FileSystemTest, ListsOrdinaryVisibleFilesMatchingInAnyCase)
     EXPECT_FALSE(fs.isFile(kStore + "\\statements\\temp\\folder.txt"));
 }
 
-TEST_F(FileSystemTest, WritesMovesAndCopiesReplacingTheTarget)
-{
-    tree.write("unc/host/parlow/email7/in/STMT_1.TXT", "a waiting request, longer than the new one");
-    fs.writeLines(kStore + "\\STMT_1.TXT", {"[EMAIL]", "MAILTO=a@b.c"});
-    fs.moveReplacing(kStore + "\\STMT_1.TXT", kStore + "\\in\\STMT_1.TXT");
-    EXPECT_EQ(tree.read("unc/host/parlow/email7/in/STMT_1.TXT"), "[EMAIL]\r\nMAILTO=a@b.c\r\n");
-    EXPECT_FALSE(tree.exists("unc/host/parlow/email7/STMT_1.TXT"));
-
-    tree.write("unc/host/parlow/email7/in/copy.pdf", "old copy");
-    fs.copyReplacing(kStore + "\\in\\STMT_1.TXT", kStore + "\\in\\copy.pdf");
-    EXPECT_EQ(fs.readFile(kStore + "\\in\\copy.pdf"), "[EMAIL]\r\nMAILTO=a@b.c\r\n");
-}
-
 TEST_F(FileSystemTest, RaisesTheOriginalErrorNumbersAndLeavesNoTemporaries)
 {
     tree.write("unc/host/parlow/email7/a.txt", "x");
