@@ -1,13 +1,13 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "tests/support/error_of.h"
 #include "tests/support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using platform::Error;
 using testing_support::TempTree;
+using testing_support::errorNumberOf;
 
 namespace {
 
@@ -19,17 +19,6 @@ protected:
     {
         tree.mkdir("unc/host/parlow/email7/statements/temp");
         tree.mkdir("unc/host/parlow/email7/in");
-    }
-
-    /// The error number a call raises, or 0.
-    static int errorOf(const std::function<void()>& call)
-    {
-        try {
-            call();
-        } catch (const Error& e) {
-            return e.number();
-        }
-        return 0;
     }
 
     TempTree tree;
@@ -54,38 +43,24 @@ TEST_F(FileSystemTest, ListsOrdinaryVisibleFilesMatchingInAnyCase)
     EXPECT_FALSE(fs.isFile(kStore + "\\statements\\temp\\folder.txt"));
 }
 
-TEST_F(FileSystemTest, WritesMovesAndCopiesReplacingTheTarget)
-{
-    tree.write("unc/host/parlow/email7/in/STMT_1.TXT", "a waiting request, longer than the new one");
-    fs.writeLines(kStore + "\\STMT_1.TXT", {"[EMAIL]", "MAILTO=a@b.c"});
-    fs.moveReplacing(kStore + "\\STMT_1.TXT", kStore + "\\in\\STMT_1.TXT");
-    EXPECT_EQ(tree.read("unc/host/parlow/email7/in/STMT_1.TXT"), "[EMAIL]\r\nMAILTO=a@b.c\r\n");
-    EXPECT_FALSE(tree.exists("unc/host/parlow/email7/STMT_1.TXT"));
-
-    tree.write("unc/host/parlow/email7/in/copy.pdf", "old copy");
-    fs.copyReplacing(kStore + "\\in\\STMT_1.TXT", kStore + "\\in\\copy.pdf");
-    EXPECT_EQ(fs.readFile(kStore + "\\in\\copy.pdf"), "[EMAIL]\r\nMAILTO=a@b.c\r\n");
-}
-
 TEST_F(FileSystemTest, RaisesTheOriginalErrorNumbersAndLeavesNoTemporaries)
 {
     tree.write("unc/host/parlow/email7/a.txt", "x");
-    EXPECT_EQ(errorOf([&] { fs.readFile(kStore + "\\missing.txt"); }), Error::FileNotFound);
-    EXPECT_EQ(errorOf([&] { fs.readFile(kStore + "\\nofolder\\a.txt"); }), Error::PathNotFound);
-    EXPECT_EQ(errorOf([&] { fs.remove(kStore + "\\missing.txt"); }), Error::FileNotFound);
-    EXPECT_EQ(errorOf([&] { fs.copyReplacing(kStore + "\\a.txt", kStore + "\\nofolder\\a.txt"); }),
+    EXPECT_EQ(errorNumberOf([&] { fs.readFile(kStore + "\\missing.txt"); }), Error::FileNotFound);
+    EXPECT_EQ(errorNumberOf([&] { fs.readFile(kStore + "\\nofolder\\a.txt"); }), Error::PathNotFound);
+    EXPECT_EQ(errorNumberOf([&] { fs.remove(kStore + "\\missing.txt"); }), Error::FileNotFound);
+    EXPECT_EQ(errorNumberOf([&] { fs.copyReplacing(kStore + "\\a.txt", kStore + "\\nofolder\\a.txt"); }),
               Error::PathNotFound);
-    EXPECT_EQ(errorOf([&] { fs.moveReplacing(kStore + "\\gone.txt", kStore + "\\in\\a.txt"); }),
+    EXPECT_EQ(errorNumberOf([&] { fs.moveReplacing(kStore + "\\gone.txt", kStore + "\\in\\a.txt"); }),
               Error::FileNotFound);
-    EXPECT_EQ(errorOf([&] { fs.readFile("\\\\\\parlow\\a.txt"); }), Error::PathNotFound);
+    EXPECT_EQ(errorNumberOf([&] { fs.readFile("\\\\\\parlow\\a.txt"); }), Error::PathNotFound);
     // A claim never takes the place of another file.
     tree.write("unc/host/parlow/email7/b.txt", "y");
-    EXPECT_EQ(errorOf([&] { fs.rename(kStore + "\\a.txt", kStore + "\\b.txt"); }), Error::FileAlreadyExists);
+    EXPECT_EQ(errorNumberOf([&] { fs.rename(kStore + "\\a.txt", kStore + "\\b.txt"); }), Error::FileAlreadyExists);
     EXPECT_EQ(tree.read("unc/host/parlow/email7/b.txt"), "y");
     EXPECT_EQ(Error::numberForErrno(ENOSPC), Error::DiskFull);
     EXPECT_STREQ(Error::fromErrno(EROFS, "out\\1.PDF").what(), "Error 75: Read-only file system (out\\1.PDF)");
     EXPECT_STREQ(Error::fromErrno(EACCES, "out\\1.PDF").what(), "Error 70: Permission denied (out\\1.PDF)");
-    EXPECT_EQ(Error(Error::DiskFull, "x.pdf").description(), "Disk full");
     EXPECT_EQ(QDir(tree.at("unc/host/parlow/email7/in")).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }
 

@@ -42,9 +42,6 @@ TEST(LineReader, EveryKindOfLineEndEndsALine)
     for (const Case& c : cases)
         for (size_t piece : {0, 1, 2})
             EXPECT_EQ(lines(c.bytes, piece), c.expected) << c.bytes << " in pieces of " << piece;
-    std::vector<std::string> f;
-    platform::splitTabs("H\t\tb\t", f);
-    EXPECT_EQ(f, (std::vector<std::string>{"H", "", "b", ""}));
 }
 
 TEST(Cp1252, KeepsEveryByteThroughDecodingAndMarksWhatItLacks)

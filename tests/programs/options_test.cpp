@@ -35,8 +35,6 @@ Finished run(const char* program, const QStringList& args)
 const std::string kBrevixUsage = "Usage: brevix [--once | --watch] [--server=HOST] [--store=NUMBER]\n"
                                  "  or:  brevix --render=STATEMENT [--output=FILE]\n"
                                  "Try 'brevix --help' for more information.\n";
-const std::string kHuevaneUsage = "Usage: huevane [--help | --version]\n"
-                                  "Try 'huevane --help' for more information.\n";
 
 TEST(Options, StatusStreamAndNoWindow)
 {
@@ -49,7 +47,6 @@ TEST(Options, StatusStreamAndNoWindow)
     };
     const Case cases[] = {
         {BREVIX_BINARY, {"--help"}, 0, "Usage: brevix [--once | --watch]", ""},
-        {BREVIX_BINARY, {"--version"}, 0, "brevix " TORVIK_VERSION "\n", ""},
         {BREVIX_BINARY, {"--bogus"}, 2, "", "brevix: unrecognized option '--bogus'\n" + kBrevixUsage},
         {BREVIX_BINARY, {"--once", "--server"}, 2, "", "brevix: option '--server' requires an argument\n" + kBrevixUsage},
         {BREVIX_BINARY, {"--store=7"}, 2, "", "brevix: --server and --store go with --once or --watch\n" + kBrevixUsage},
@@ -57,8 +54,8 @@ TEST(Options, StatusStreamAndNoWindow)
         {BREVIX_BINARY, {"--once", "statsrv"}, 2, "", "brevix: unexpected argument 'statsrv'\n" + kBrevixUsage},
         {BREVIX_BINARY, {"-o", "a.pdf"}, 2, "", "brevix: --output goes with --render\n" + kBrevixUsage},
         {HUEVANE_BINARY, {"--help"}, 0, "Usage: huevane [--help | --version]\n", ""},
-        {HUEVANE_BINARY, {"--version"}, 0, "huevane " TORVIK_VERSION "\n", ""},
-        {HUEVANE_BINARY, {"-x"}, 2, "", "huevane: invalid option -- 'x'\n" + kHuevaneUsage},
+        {HUEVANE_BINARY, {"-x"}, 2, "", "huevane: invalid option -- 'x'\nUsage: huevane [--help | --version]\n"
+                                           "Try 'huevane --help' for more information.\n"},
         // The windows say that they need a display rather than abort in Qt.
         {BREVIX_BINARY, {}, 1, "",
          "brevix: the window needs a display: no display is set (DISPLAY and WAYLAND_DISPLAY are empty). "

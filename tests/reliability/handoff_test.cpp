@@ -25,11 +25,6 @@ namespace {
 
 const std::string kDetails = "H\t1\tShip\t\t\t\t1.00\t\t\t\t\t\t1.00\t\r\nD\tINV-1\t\t\t1\tX\t1\t1\t\t1\t\t\r\n";
 
-int pages(const std::string& pdf)
-{
-    return testing_support::PdfText(pdf).pages;
-}
-
 /// Writes a statement in pieces while a run watches: each cut is a point at which the file
 /// looks like a shorter statement.
 TEST(Handoff, AStatementStillBeingWrittenIsMailedOnlyWholeAndOnce)
@@ -38,33 +33,25 @@ TEST(Handoff, AStatementStillBeingWrittenIsMailedOnlyWholeAndOnce)
     settings::SettingsStore(rig.share.at("config")).save(settings::SettleMs, "300");
     auto brevix = rig.start({"--watch"});
 
-    const struct {
-        const char* account;
-        bool keepsOpen;  // else it opens the file again for every piece
-        std::string cutAfter;
-    } writers[] = {
-        {"551", true, "Bolts\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n"},
-        {"552", true, "Bolts\t10."},
-        {"553", true, "F\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t12"},
-        {"554", false, "Bolts\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n"},
-        {"555", false, "Bolts\t10."},
-        {"556", false, "F\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t12"},
-    };
+    // Three cuts, each by a writer that keeps the file open and by one that opens it for every piece.
+    const std::string cuts[] = {"Bolts\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n", "Bolts\t10.",
+                                "F\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t12"};
+    const std::string accounts[] = {"551", "552", "553", "554", "555", "556"};
     std::vector<std::thread> threads;
-    for (const auto& w : writers) {
-        rig.statements << QString(w.account) + ".txt";
-        threads.emplace_back([&rig, w] {
-            std::string text = testing_support::statementText(w.account, "D\t06/02/26\t1002\tNuts\t5.00\t0.00\t5.00\t0.00\t0.00\t0.00\t5.00\r\n");
+    for (int i = 0; i < 6; ++i) {
+        rig.statements << QString::fromStdString(accounts[i]) + ".txt";
+        threads.emplace_back([&rig, account = accounts[i], keepsOpen = i < 3, cutAfter = cuts[i % 3]] {
+            std::string text = testing_support::statementText(account, "D\t06/02/26\t1002\tNuts\t5.00\t0.00\t5.00\t0.00\t0.00\t0.00\t5.00\r\n");
             text.replace(text.rfind("10.00\r\n"), 7, "12345.67\r\n");
-            const size_t cut = text.find(w.cutAfter) + w.cutAfter.size();
-            const QByteArray path = QFile::encodeName(rig.storeFolder("statements/temp/") + w.account + ".txt");
+            const size_t cut = text.find(cutAfter) + cutAfter.size();
+            const QByteArray path = QFile::encodeName(rig.storeFolder("statements/temp/") + QString::fromStdString(account) + ".txt");
             int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             for (const std::string& piece : {text.substr(0, cut / 2), text.substr(cut / 2, cut - cut / 2), text.substr(cut)}) {
                 ::write(fd, piece.data(), piece.size());
-                if (!w.keepsOpen)
+                if (!keepsOpen)
                     ::close(fd);
-                std::this_thread::sleep_for(std::chrono::milliseconds(w.keepsOpen ? 700 : 100));
-                if (!w.keepsOpen)
+                std::this_thread::sleep_for(std::chrono::milliseconds(keepsOpen ? 700 : 100));
+                if (!keepsOpen)
                     fd = ::open(path.constData(), O_WRONLY | O_APPEND);
             }
             ::close(fd);
@@ -79,13 +66,14 @@ TEST(Handoff, AStatementStillBeingWrittenIsMailedOnlyWholeAndOnce)
     const QString out = QString::fromUtf8(brevix->readAllStandardOutput());
     EXPECT_EQ(brevix->readAllStandardError(), "");
 
-    for (const auto& w : writers) {
-        SCOPED_TRACE(w.account);
-        EXPECT_EQ(out.count(QString(w.account) + ".txt\taccount"), 1) << out.toStdString();
-        const std::string text = testing_support::PdfText(rig.share.readStore(QString("statements/out/%1.0105.PDF").arg(w.account))).text;
+    for (const std::string& a : accounts) {
+        SCOPED_TRACE(a);
+        const QString account = QString::fromStdString(a);
+        EXPECT_EQ(out.count(account + ".txt\taccount"), 1) << out.toStdString();
+        const std::string text = testing_support::PdfText(rig.share.readStore("statements/out/" + account + ".0105.PDF")).text;
         EXPECT_NE(text.find("12345.67"), std::string::npos);
         EXPECT_NE(text.find("Nuts"), std::string::npos);
-        EXPECT_TRUE(rig.share.inStore(QString("in/STMT_%1.TXT").arg(w.account)));
+        EXPECT_TRUE(rig.share.inStore("in/STMT_" + account + ".TXT"));
     }
 }
 
@@ -129,7 +117,7 @@ TEST(Handoff, TwoWatchingRunsOnOneStoreMailEachStatementOnce)
     for (auto it = sent.cbegin(); it != sent.cend(); ++it)
         EXPECT_EQ(it.value(), 1) << it.key().toStdString();
     for (int i = 1; i <= count; ++i)
-        EXPECT_EQ(pages(rig.share.read(QString("unc/host/tarnlnk/TVK7/STATEMENTS/0105/%1.0105.PDF").arg(i))), 2) << i;
+        EXPECT_EQ(testing_support::PdfText(rig.share.read(QString("unc/host/tarnlnk/TVK7/STATEMENTS/0105/%1.0105.PDF").arg(i))).pages, 2) << i;
 }
 
 TEST(Handoff, ASecondRunOnceLeavesAHeldStoreAlone)

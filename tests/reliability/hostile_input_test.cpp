@@ -19,14 +19,7 @@ using reliability::RunRig;
 
 namespace {
 
-const std::string kStar = "*\tTORVIK HARDWARE\t12 Mill Rd\tSpringfield OR\t\tThank you\t\t\r\n";
-const std::string kF = "F\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t10.00\r\n";
-
-std::string statement(const std::string& account, const std::string& ref, const std::string& body = {})
-{
-    return kStar + "H\tAcme Corp\t1 Main St\tEugene OR\t\t06/30/26\t" + account + "\t150.00\r\n" + "E\tap@acme.example\t"
-           + ref + "\tar@torvik.example\t\t\t\r\n" + body + kF;
-}
+using testing_support::statementText;
 
 std::string detailLines(int count)
 {
@@ -66,78 +59,63 @@ std::string account(const std::string& text)
 
 TEST(HostileInput, GivesItsMessageKeepsTheFileAndWritesNothing)
 {
+    const std::string good = statementText("555");
     const struct {
         const char* name;
         QString file;
         std::string bytes, message;
+        /// Makes an entry that is no plain statement file, instead of dropping `bytes` as `file`.
+        std::function<void(const QString& temp, const QString& outside)> make = {};
     } cases[] = {
-        {"account with a slash", "1.txt", statement("../../../etc/cron.d/x", "0105"), account("../../../etc/cron.d/x")},
-        {"account with a backslash", "1.txt", statement("..\\..\\in\\x", "0105"), account("..\\..\\in\\x")},
-        {"account of two dots", "1.txt", statement("..", "0105"), account("..")},
-        {"account with a drive", "1.txt", statement("c:x", "0105"), account("c:x")},
-        {"account with an escape sequence", "1.txt", statement("12\x1b[2J", "0105"), account("12\x1b[2J")},
-        {"reference with a slash", "1.txt", statement("555", "../../../tmp"), account("555")},
-        {"reference of two dots", "1.txt", statement("555", ".."), account("555")},
-        {"reference with a backslash", "1.txt", statement("555", "0105\\..\\..\\x"), account("555")},
-        {"reference with a control character", "1.txt", statement("555", "01\x7f" "05"), account("555")},
-        {"reference with an attachment separator", "1.txt", statement("555", "0105|evil.pdf"), account("555")},
+        {"account with a slash", "1.txt", statementText("../../../etc/cron.d/x"), account("../../../etc/cron.d/x")},
+        {"account with a backslash", "1.txt", statementText("..\\..\\in\\x"), account("..\\..\\in\\x")},
+        {"account of two dots", "1.txt", statementText(".."), account("..")},
+        {"account with a drive", "1.txt", statementText("c:x"), account("c:x")},
+        {"account with an escape sequence", "1.txt", statementText("12\x1b[2J"), account("12\x1b[2J")},
+        {"reference with a slash", "1.txt", statementText("555", {}, {}, "../../../tmp"), account("555")},
+        {"reference of two dots", "1.txt", statementText("555", {}, {}, ".."), account("555")},
+        {"reference with a backslash", "1.txt", statementText("555", {}, {}, "0105\\..\\..\\x"), account("555")},
+        {"reference with a control character", "1.txt", statementText("555", {}, {}, "01\x7f" "05"), account("555")},
+        {"reference with an attachment separator", "1.txt", statementText("555", {}, {}, "0105|evil.pdf"), account("555")},
         {"binary garbage", "1.txt", garbage(64 * 1024), account("")},
-        {"a short record", "1.txt", statement("555", "0105") + "D\t1\r\n",
+        {"a short record", "1.txt", statementText("555", "D\t1\r\n"),
          "temp\\1.txt: An Error has occured on Account 555. Line 5 of \\\\host\\parlow\\email7\\statements\\temp\\1.txt "},
-        {"garbage after a good start", "1.txt", statement("555", "0105") + garbage(4096), account("555")},
-        {"100,000 lines ending in a short record", "1.txt",
-         statement("555", "0105", detailLines(99994) + "D\t1\r\n"), account("555")},
-        {"file name with line ends", "1\r\nBCC=thief@evil.example\r\n.txt", statement("555", "0105"),
+        {"garbage after a good start", "1.txt", good + garbage(4096), account("555")},
+        {"100,000 lines ending in a short record", "1.txt", statementText("555", detailLines(99993) + "D\t1\r\n"),
+         account("555")},
+        {"file name with line ends", "1\r\nBCC=thief@evil.example\r\n.txt", good,
          "temp\\1\\x0d\\x0aBCC=thief@evil.example\\x0d\\x0a.txt: its name holds a control character"},
-        {"file name with an attachment separator", "1|2.txt", statement("555", "0105"), "name holds '|'"},
-        {"file name outside Windows-1252", "\u0142\u00f3d\u017a.txt", statement("555", "0105"),
+        {"file name with an attachment separator", "1|2.txt", good, "name holds '|'"},
+        {"file name outside Windows-1252", "\u0142\u00f3d\u017a.txt", good,
          "temp\\\\xc5\\x82\\xc3\\xb3d\\xc5\\xba.txt: its name holds characters that Windows-1252 cannot write"},
-        {"empty account", "1.txt", statement("", "0105"), "its account number (field 6 of the H record) is empty"},
-        {"blank account", "1.txt", statement("   ", "0105"), "its account number (field 6 of the H record) is empty"},
-        {"no H record", "1.txt", kStar + kF, "it has no H record"},
+        {"empty account", "1.txt", statementText(""), "its account number (field 6 of the H record) is empty"},
+        {"blank account", "1.txt", statementText("   "), "its account number (field 6 of the H record) is empty"},
+        {"no H record", "1.txt", "*\tT\t1\t2\t3\t4\t5\t6\r\nF\t1\t2\t3\t4\t5\t6\t7\t8\r\n", "it has no H record"},
+        {"name that is not UTF-8", {}, {}, "temp\\12\\xfc.txt: its name is not valid UTF-8",
+         [](const QString& temp, const QString&) {
+             const int fd = ::open((QFile::encodeName(temp) + "/12\xfc.txt").constData(), O_WRONLY | O_CREAT, 0644);
+             ::write(fd, "H\r\n", 3);
+             ::close(fd);
+         }},
+        {"symbolic link", {}, {}, "temp\\1.txt: it is a symbolic link",
+         [](const QString& temp, const QString& outside) { QFile::link(outside, temp + "/1.txt"); }},
+        {"folder", {}, {}, "temp\\1.txt: it is not a regular file",
+         [](const QString& temp, const QString&) { QDir(temp).mkdir("1.txt"); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RunRig rig;
-        rig.share.drop(c.file, c.bytes);
+        rig.share.write("outside.txt", good);
+        if (c.make)
+            c.make(rig.storeFolder("statements/temp"), rig.share.at("outside.txt"));
+        else
+            rig.share.drop(c.file, c.bytes);
         const QMap<QString, qint64> before = snapshot(rig);
 
         EXPECT_EQ(rig.once(), 1);
         EXPECT_EQ(rig.err.str().rfind("Set aside \\\\host\\parlow\\email7\\statements\\temp\\", 0), 0u) << rig.err.str();
         EXPECT_NE(rig.err.str().find(c.message), std::string::npos) << rig.err.str();
-        EXPECT_TRUE(rig.share.readStore("statements/temp/" + c.file) == c.bytes);
-        EXPECT_EQ(rig.changed, QStringList());
-        EXPECT_EQ(snapshot(rig), before);
-    }
-}
-
-TEST(HostileInput, EntriesThatAreNoPlainStatementFileAreSetAside)
-{
-    const struct {
-        const char* name;
-        std::function<void(const QString& temp, const QString& outside)> make;
-        std::string message;
-    } cases[] = {
-        {"name that is not UTF-8",
-         [](const QString& temp, const QString&) {
-             const int fd = ::open((QFile::encodeName(temp) + "/12\xfc.txt").constData(), O_WRONLY | O_CREAT, 0644);
-             ::write(fd, "H\r\n", 3);
-             ::close(fd);
-         },
-         "temp\\12\\xfc.txt: its name is not valid UTF-8"},
-        {"symbolic link", [](const QString& temp, const QString& outside) { QFile::link(outside, temp + "/1.txt"); },
-         "temp\\1.txt: it is a symbolic link"},
-        {"folder", [](const QString& temp, const QString&) { QDir(temp).mkdir("1.txt"); },
-         "temp\\1.txt: it is not a regular file"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        RunRig rig;
-        rig.share.write("outside.txt", statement("555", "0105"));
-        c.make(rig.storeFolder("statements/temp"), rig.share.at("outside.txt"));
-        const QMap<QString, qint64> before = snapshot(rig);
-        EXPECT_EQ(rig.once(), 1);
-        EXPECT_NE(rig.err.str().find(c.message), std::string::npos) << rig.err.str();
+        EXPECT_TRUE(c.make || rig.share.readStore("statements/temp/" + c.file) == c.bytes);
         EXPECT_EQ(rig.changed, QStringList());
         EXPECT_EQ(snapshot(rig), before);
     }
@@ -146,7 +124,7 @@ TEST(HostileInput, EntriesThatAreNoPlainStatementFileAreSetAside)
 TEST(HostileInput, ABadStatementIsReportedOnceAndNeverStopsTheOthers)
 {
     RunRig rig;
-    const std::string bad = statement("555", "0105", "D\t1\r\n");
+    const std::string bad = statementText("555", "D\t1\r\n");
     rig.share.drop("0.txt", bad);
     rig.drop(10);
     EXPECT_EQ(rig.watch(2500), 0);
@@ -157,7 +135,7 @@ TEST(HostileInput, ABadStatementIsReportedOnceAndNeverStopsTheOthers)
     EXPECT_EQ(err.find("Set aside"), err.rfind("Set aside")) << err;
 
     // Mended, it is taken at the next look.
-    rig.share.drop("0.txt", statement("555", "0105"));
+    rig.share.drop("0.txt", statementText("555"));
     EXPECT_EQ(rig.once(), 0) << rig.err.str();
     EXPECT_TRUE(rig.share.inStore("in/STMT_555.TXT"));
 }
@@ -165,7 +143,7 @@ TEST(HostileInput, ABadStatementIsReportedOnceAndNeverStopsTheOthers)
 TEST(HostileInput, AStatementOfOneHundredThousandLinesIsFiledWhole)
 {
     RunRig rig;
-    rig.share.drop("555.txt", statement("555", "0105", detailLines(99995)));
+    rig.share.drop("555.txt", statementText("555", detailLines(99994)));
     ASSERT_EQ(rig.once(), 0) << rig.err.str();
     const std::string pdf = rig.share.readStore("statements/out/555.0105.PDF");
     EXPECT_GT(pdf.size(), 1000000u);

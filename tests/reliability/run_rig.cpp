@@ -50,11 +50,6 @@ void RunRig::drop(int count, const QSet<int>& notMailedNumbers)
     }
 }
 
-int RunRig::once()
-{
-    return watch(-1);
-}
-
 int RunRig::watch(int ms)
 {
     const settings::SettingsStore store(share.at("config"));

@@ -27,7 +27,7 @@ public:
     /// Drops "1.txt" ... "<count>.txt"; those in `notMailed` are marked not to be mailed.
     void drop(int count, const QSet<int>& notMailed = {});
     /// `brevix --once` on the share; returns its status.
-    int once();
+    int once() { return watch(-1); }
     /// `brevix --watch` on the share, stopped after `ms`; returns its status.
     int watch(int ms);
 

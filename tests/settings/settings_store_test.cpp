@@ -1,6 +1,7 @@
 #include "platform/error.h"
 #include "settings/colour_value.h"
 #include "settings/settings_store.h"
+#include "tests/support/error_of.h"
 #include "tests/support/temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -73,12 +74,9 @@ TEST(ColourValue, ReadsSignedDecimalTextAndRejectsTheRest)
         {"12abc", 0, platform::Error::TypeMismatch},
     };
     for (const Case& c : cases) {
-        try {
-            EXPECT_EQ(settings::parseColour(c.text), c.value) << c.text;
-            EXPECT_EQ(c.error, 0) << c.text;
-        } catch (const platform::Error& e) {
-            EXPECT_EQ(e.number(), c.error) << c.text;
-        }
+        int32_t value = 0;
+        EXPECT_EQ(testing_support::errorNumberOf([&] { value = settings::parseColour(c.text); }), c.error) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
     }
 }
 

@@ -58,17 +58,10 @@ cat >"$SMB_DIR/smb.conf" <<CONF
   store dos attributes = no
   ea support = no
   map archive = no
-[parlow]
-  path = $SRV/parlow
-  guest ok = yes
-  read only = no
-  force user = root
-[tarnlnk]
-  path = $SRV/tarnlnk
-  guest ok = yes
-  read only = no
-  force user = root
 CONF
+for share in parlow tarnlnk; do
+  printf '[%s]\n  path = %s\n  guest ok = yes\n  read only = no\n  force user = root\n' "$share" "$SRV/$share" >>"$SMB_DIR/smb.conf"
+done
 # One SMB server per machine on the port: another test's (a suite in a chroot beside this one)
 # is waited for, and a server that lost the race for the port is started again.
 ours_listens() {

@@ -17,6 +17,8 @@ mail_sender() {
     sleep 0.2
   done
 }
+start_sender() { mail_sender & SENDER=$!; BACKGROUND+=($SENDER); }
+stop_sender() { kill "$SENDER"; wait "$SENDER" 2>/dev/null || true; }
 sent_count() { find "$SENT" -type f | wc -l; }
 # Each request sent names a PDF that holds its own customer's account and the invoice pages.
 check_sent() {
@@ -60,7 +62,7 @@ diff -r "$LOCAL/$SMB_HOST/parlow/email7/statements/out" "$STORE/statements/out" 
 
 echo "== two workstations watching, killed and restarted, a mail sender running: 200 statements, each once"
 reset_store
-mail_sender & SENDER=$!; BACKGROUND+=($SENDER)
+start_sender
 for i in $(seq 2001 2200); do drop_statement "$i"; done
 # Each workstation runs brevix --watch again whenever it ends, as a service would.
 SUPERVISORS=()
@@ -79,7 +81,7 @@ wait_until 240 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 200 ] && [ -z \"\
 sleep 2  # a run that mailed twice would do it now
 touch "$SMB_DIR/stop"; stop_watches
 for pid in "${SUPERVISORS[@]}"; do wait "$pid" 2>/dev/null || true; done
-kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
+stop_sender
 check_sent 200
 # The next run clears what the killed ones wrote and never claimed, their heartbeats too.
 brevix_on 1 --once >/dev/null || fail "a run after the kills failed"
@@ -98,20 +100,17 @@ for i in $(seq 3001 3050); do drop_statement "$i"; done
 brevix_on 2 --once >"$SMB_DIR/w2.out" 2>"$SMB_DIR/w2.err" || true
 wait_until 240 bash -c "[ -z \"\$(find '$STORE/statements/temp' -mindepth 1)\" ]" || fail "statements left after the lock file was deleted: $(left_in "$STORE/statements/temp" | head -5); ws1: $(cat "$SMB_DIR/w1.err"); ws2: $(cat "$SMB_DIR/w2.err")"
 stop_watches
-mail_sender & SENDER=$!; BACKGROUND+=($SENDER)
+start_sender
 wait_until 60 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 50 ]" || true
-kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
+stop_sender
 check_sent 50
 
 echo "== names and accounts that differ only in letter case"
 reset_store
-drop_statement 11111 "" stmt
-drop_statement 22222 "" STMT
-drop_statement ab100 "" a1
-drop_statement AB100 "" a2
-mail_sender & SENDER=$!; BACKGROUND+=($SENDER)
+for twin in 11111:stmt 22222:STMT ab100:a1 AB100:a2; do drop_statement "${twin%:*}" "" "${twin#*:}"; done
+start_sender
 for _ in 1 2 3; do brevix_on 1 --once >>"$SMB_DIR/case.out" 2>>"$SMB_DIR/case.err" || true; sleep 1; done
-kill "$SENDER"; wait "$SENDER" 2>/dev/null || true
+stop_sender
 check_sent "$(ls "$SENT" | wc -l)"
 for acct in ab100 AB100; do
   ls "$SENT" | grep -q "^STMT_$acct.TXT" || fail "account $acct was never mailed: $(cat "$SMB_DIR/case.err")"

@@ -27,17 +27,17 @@ public:
     std::string readStore(const QString& relative) const { return read(store(relative)); }
 };
 
-/// A statement of account `account` with reference 0105, CR LF line ends; `extra` lines
+/// A statement of account `account` with reference `ref`, CR LF line ends; `extra` lines
 /// are added before the F record.
 inline std::string statementText(const std::string& account, const std::string& extra = {},
-                                 const std::string& marker = {})
+                                 const std::string& marker = {}, const std::string& ref = "0105")
 {
     std::string star = "*\tTORVIK HARDWARE\t12 Mill Rd\tSpringfield OR\t\tThank you\t\t";
     if (!marker.empty())
         star += "\t" + marker;
     return star + "\r\n"
            + "H\tAcme Corp\t1 Main St\tEugene OR 97401\t\t06/30/26\t" + account + "\t150.00\r\n"
-           + "E\tap@acme.example\t0105\tar@torvik.example\t\t\t\r\n"
+           + "E\tap@acme.example\t" + ref + "\tar@torvik.example\t\t\t\r\n"
            + "D\t06/01/26\t1001\tBolts\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n" + extra
            + "F\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\t10.00\r\n";
 }

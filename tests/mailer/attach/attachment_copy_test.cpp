@@ -1,4 +1,3 @@
-#include "mailer/attach/attachment_copy.h"
 #include "mailer/attach/folder_browser.h"
 #include "platform/file_system.h"
 #include "tests/support/statement_share.h"
@@ -9,15 +8,8 @@ using namespace attach;
 
 namespace {
 
-// NotInList, copying, the failed-copy message and the same name from two folders are checked
-// through the picker, whose double-clicks and Exit run them.
-TEST(Attachments, NamesComeAfterTheLastSlash)
-{
-    for (const auto& [path, name] : std::vector<std::pair<QString, QString>>{
-             {"/home/clerk/terms.pdf", "terms.pdf"}, {"//terms.pdf", "terms.pdf"}, {"/home/clerk/", ""}})
-        EXPECT_EQ(GetFileName(path), name) << qPrintable(path);
-}
-
+// NotInList, copying under the bare name, the failed-copy message and the same name from two
+// folders are checked through the picker, whose double-clicks and Exit run them.
 TEST(FolderBrowser, TrailRunsFromTheDriveDownAndListsSubfolders)
 {
     testing_support::TempTree tree;

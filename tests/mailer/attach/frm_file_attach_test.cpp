@@ -1,5 +1,4 @@
 #include "mailer/attach/frm_file_attach.h"
-#include "mailer/run/email_request.h"
 #include "platform/file_system.h"
 #include "platform/recording_prompt.h"
 #include "settings/settings_store.h"
@@ -7,9 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -112,8 +109,7 @@ TEST_F(PickerTest, EachPathIsAddedOnceAndOnlyTheSelectedEntryIsRemoved)
     EXPECT_TRUE(chosen(*picker).isEmpty());
 }
 
-// A name the request cannot carry is refused at the double-click; the others are copied on Exit
-// and reach the request's ATTACH line as Windows-1252 bytes.
+// A name the request cannot carry is refused at the double-click; the others are copied on Exit.
 TEST_F(PickerTest, NamesThatCannotTravelInTheRequestAreRefusedTheOthersCopiedOnExit)
 {
     const struct {
@@ -161,8 +157,6 @@ TEST_F(PickerTest, NamesThatCannotTravelInTheRequestAreRefusedTheOthersCopiedOnE
     EXPECT_EQ(share.readStore("statements/out/café €.pdf"), "newer café");
     EXPECT_EQ(store.get(settings::DirPath, "-"), home + "/odd/newer");
     EXPECT_EQ(run.AttachList, "café €.pdf\tcafé €.pdf\t");
-    EXPECT_EQ(run::emailRequestLines(run, "1.0105.PDF", run.AttachList.split('\t', Qt::SkipEmptyParts)).back(),
-              "ATTACH=statements\\out\\1.0105.PDF|statements\\out\\caf\xE9 \x80.pdf|statements\\out\\caf\xE9 \x80.pdf");
 }
 
 TEST_F(PickerTest, TheCloseBoxCopiesNothingButSavesThePlace)

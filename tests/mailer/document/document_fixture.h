@@ -1,12 +1,11 @@
 #pragma once
 #include "mailer/document/pages.h"
 #include "mailer/input/mod_brevix.h"
-#include "platform/error.h"
 #include "platform/file_system.h"
+#include "tests/support/error_of.h"
 #include "tests/support/temp_tree.h"
 
 #include <QImage>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,17 +47,5 @@ std::string statementText(int lines, bool discount = false);
 
 /// An invoice-detail file with `invoices` invoices of `linesEach` lines each.
 std::string invoiceText(int invoices, int linesEach);
-
-/// The platform::Error that `run` raises; none when it returns.
-template <class F>
-std::optional<platform::Error> errorOf(F run)
-{
-    try {
-        run();
-    } catch (const platform::Error& e) {
-        return e;
-    }
-    return std::nullopt;
-}
 
 }  // namespace testing_support

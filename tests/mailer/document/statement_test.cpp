@@ -15,11 +15,13 @@ using testing_support::statementText;
 
 namespace {
 
+/// The page's items but its fixed labels, whose places and styles are the design's own.
 std::vector<std::string> lines(const Page& page)
 {
     std::vector<std::string> out;
     for (const PageItem& item : page.items())
-        out.push_back(item.toText().toStdString());
+        if (item.kind != PageItem::Kind::Text || item.fit != PageItem::Fit::Designed || item.number != PageItem::Number::None)
+            out.push_back(item.toText().toStdString());
     return out;
 }
 
@@ -34,28 +36,21 @@ std::string itemShowing(const Page& page, const QString& text)
 
 }  // namespace
 
-TEST(Statement, TheStubRowTotalsAndFooterPrintAsDesigned)
+TEST(Statement, TheStubHeaderRowTotalsAndFooterShowTheirValuesAsDesigned)
 {
     DocumentFixture fx;
     fx.writeStatement(statementText(1, true));
     const Pages pages = fx.combined();
     ASSERT_EQ(pages.Count(), 1);
-    const auto all = lines(pages.Item(0));
-    ASSERT_GE(all.size(), 25u + 39u);
-    EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 25), (std::vector<std::string>{
+    EXPECT_EQ(lines(pages.Item(0)), (std::vector<std::string>{
         "text 720,990 4680x270 \"Acme Corp\" left Arial 10 words",
-        "text 6390,990 1620x270 \"Statement Date \" right Arial 10",
         "text 8100,990 900x270 \"06/30/26\" center Arial 10 fill #ffffff",
-        "text 9090,990 1350x270 \"Account \" right Arial 10",
         "text 10530,990 990x270 \"  1234567\" right Arial 10 fill #ffffff",
         "text 720,1260 4680x270 \"1 Main St\" left Arial 10 words",
-        "text 9090,1350 1350x270 \"Total \" right Arial 10",
         "text 10530,1350 1170x270 \"77.77\" right Arial 10",
         "text 720,1530 4680x270 \"Suite 2\" left Arial 10 words",
-        "text 9090,1710 1350x270 \"Balance Due \" right Arial 10",
         "text 10530,1710 1170x270 \"88.88\" right Arial 10 fill #ffffff",
         "text 720,1800 4680x270 \"Eugene OR 97401\" left Arial 10 words",
-        "text 9090,2070 1350x270 \"Amount Paid \" right Arial 10",
         "box 10530,2070 1170x270",
         "text 5940,2430 5760x270 \"Take 2% if paid by 07/10/26\" right Arial 8.5 color #c00000",
         "text 6660,3240 5130x270 \"Thank you for your business\" left Arial 8.5 words",
@@ -65,11 +60,11 @@ TEST(Statement, TheStubRowTotalsAndFooterPrintAsDesigned)
         "text 720,4050 4680x270 \"Springfield OR 97477\" left Arial 10 words",
         "text 6660,4140 5130x270 \"Call us with questions\" left Arial 8.5 words",
         "text 720,4320 4680x270 \"541-555-0100\" left Arial 10 words",
-        "text 5940,5220 810x270 \"Fold Here\" left Arial 8.5",
         "line 360,5400 11700,5400",
-        "text 1530,5715 2430x270 \"Total Due Last Statement:\" left Arial 10",
-    }));
-    EXPECT_EQ(std::vector<std::string>(all.end() - 39, all.end()), (std::vector<std::string>{
+        "text 3960,5715 1080x270 \"150.00\" right Microsoft Sans Serif 8.5",
+        "text 8100,5715 900x270 \"06/30/26\" center Arial 10 fill #ffffff",
+        "text 10620,5715 900x270 \"  1234567\" right Arial 10 fill #ffffff",
+        "check 11520,6075 270x270 ticked",
         "text 450,6720 810x270 \"06/2/26\" center Microsoft Sans Serif 8.5 fill #ffe9e9",
         "text 1260,6720 810x270 \"1001\" left Microsoft Sans Serif 8.5 fill #ffe9e9",
         "text 2070,6720 2430x270 \"Invoice 1001\" left MS Sans Serif 8.5 words fill #ffe9e9",
@@ -81,14 +76,6 @@ TEST(Statement, TheStubRowTotalsAndFooterPrintAsDesigned)
         "text 9450,6720 990x270 \"0.00\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
         "text 10440,6720 990x270 \"1.00\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
         "check 11520,6720 270x270 empty",
-        "text 450,7260 4050x540 \"TOTALS       \" right Arial 14.5",
-        "text 4500,7260 990x270 \"On Account\" center Arial 8.5",
-        "text 5490,7260 990x270 \"Future\" center Arial 10",
-        "text 6480,7260 990x270 \"Current\" center Arial 10",
-        "text 7470,7260 990x270 \"Past 30+\" center Arial 10",
-        "text 8460,7260 990x270 \"Past 60+\" center Arial 10",
-        "text 9450,7260 990x270 \"Past 90+\" center Arial 10",
-        "text 10440,7260 990x260 \"Total\" center Arial 10",
         "text 4500,7530 990x270 \"1.11\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
         "text 5490,7530 990x270 \"2.22\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
         "text 6480,7530 990x270 \"3.33\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
@@ -96,18 +83,12 @@ TEST(Statement, TheStubRowTotalsAndFooterPrintAsDesigned)
         "text 8460,7530 990x270 \"5.55\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
         "text 9450,7530 990x270 \"6.66\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
         "text 10440,7530 990x270 \"77.77\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
-        "text 6300,7980 2700x270 \"PAY THIS AMOUNT ------>\" left Arial 10 fill #ffe9e9",
-        "text 9180,7980 1260x270 \"BALANCE DUE\" left Microsoft Sans Serif 8.5 fill #ffffff",
         "text 10440,7980 990x270 \"88.88\" right Microsoft Sans Serif 8.5 fill #ffe9e9",
         "text 5130,8430 6300x360 \"Take 2% if paid by 07/10/26\" right Microsoft Sans Serif 8.5 color #c00000",
         "line 450,15195 11790,15195",
-        "text 450,15285 630x180 \"Page\" left Arial 10",
         "text 1080,15285 270x180 \"1\" left Arial 10",
-        "text 1350,15285 270x180 \"of\" left Arial 10",
         "text 1620,15285 360x180 \"1\" left Arial 10",
-        "text 10260,15285 630x180 \"Page\" left Arial 10",
         "text 10890,15285 270x180 \"1\" left Arial 10",
-        "text 11160,15285 270x180 \"of\" left Arial 10",
         "text 11430,15285 360x180 \"1\" left Arial 10",
     }));
 }

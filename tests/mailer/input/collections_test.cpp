@@ -1,22 +1,12 @@
 #include "mailer/input/records.h"
+#include "tests/support/error_of.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace input;
+using testing_support::errorNumberOf;
 
 namespace {
-
-int errorOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 Detail line(const std::string& invno, const std::string& dueAmount)
 {
@@ -38,7 +28,7 @@ TEST(Collections, LinesRunFromOneAndReadBackAcrossPackedBlocks)
         EXPECT_EQ(details.Item(i).Invno + details.Item(i).DueAmount, std::to_string(i) + std::to_string(-i));
     EXPECT_EQ(held.Invno, "1");  // a record taken stays as it was
     EXPECT_EQ(details.Count(), count);
-    EXPECT_EQ(errorOf([&] { details.Item(count + 1); }), platform::Error::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { details.Item(count + 1); }), platform::Error::SubscriptOutOfRange);
 }
 
 TEST(Collections, HeadersAreFoundByPositionAndKeyAndBadOnesReachTheCaller)
@@ -48,10 +38,10 @@ TEST(Collections, HeadersAreFoundByPositionAndKeyAndBadOnesReachTheCaller)
     iHeader& keyed = headers.Add("3");
     EXPECT_EQ(&headers.Item(1), &unkeyed);
     EXPECT_EQ(&headers.Item("3"), &keyed);
-    EXPECT_EQ(errorOf([&] { headers.Add("3"); }), platform::Error::KeyInUse);
-    EXPECT_EQ(errorOf([&] { headers.Item(0); }), platform::Error::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { headers.Item(3); }), platform::Error::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { headers.Item(""); }), platform::Error::InvalidCall);
+    EXPECT_EQ(errorNumberOf([&] { headers.Add("3"); }), platform::Error::KeyInUse);
+    EXPECT_EQ(errorNumberOf([&] { headers.Item(0); }), platform::Error::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { headers.Item(3); }), platform::Error::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { headers.Item(""); }), platform::Error::InvalidCall);
     EXPECT_EQ(headers.Count(), 2);
 }
 
