@@ -21,7 +21,7 @@ const PagePainter::Face& PagePainter::face(const Style& style)
     const QString key = style.family + QLatin1Char('/') + QString::number(style.size);
     auto it = faces_.find(key);
     if (it == faces_.end()) {
-        it = faces_.insert(key, Face{QRawFont::fromFont(designFont(style.family, style.size)),
+        it = faces_.insert(key, Face{designFace(style.family, style.size),
                                      faceMetrics(style.family, style.size)});
     }
     return it.value();

@@ -2,7 +2,6 @@
 #include "mailer/document/page.h"
 #include "mailer/document/text_fit.h"
 
-#include <QFont>
 #include <QRawFont>
 #include <QHash>
 #include <QImage>

@@ -3,7 +3,6 @@
 #include "mailer/document/font_table.h"
 #include "platform/cp1252.h"
 
-#include <QRawFont>
 #include <algorithm>
 
 namespace document {
@@ -26,7 +25,7 @@ double widthOf(const FaceMetrics& m, const std::string& bytes, size_t end)
 FaceMetrics faceMetrics(const QString& designFamily, double pointSize)
 {
     FaceMetrics m;
-    const QRawFont raw = QRawFont::fromFont(designFont(designFamily, pointSize));
+    const QRawFont raw = designFace(designFamily, pointSize);
     std::string all(256, ' ');
     for (int c = 0; c < 256; ++c)
         all[static_cast<size_t>(c)] = static_cast<char>(c);

@@ -8,6 +8,7 @@
 #include "mailer/pdf/font_program.h"
 #include "mailer/pdf/pdf_export.h"
 #include "platform/cp1252.h"
+#include "platform/design_fonts.h"
 #include "tests/mailer/document/document_fixture.h"
 
 #include <QDir>
@@ -281,4 +282,16 @@ TEST(ReadBack, AFaceFontconfigCannotGiveAsTrueTypeNamesItsPackage)
                                                                     : "Install the package that provides it rather than print in another face")));
     }
     EXPECT_NO_THROW(pdf::FontProgram(QStringLiteral("Liberation Sans Narrow")));
+}
+
+// Text is placed by the layout's widths and drawn by the PDF's: the two must be one.
+TEST(ReadBack, TheLayoutMeasuresWithTheWidthsThePdfGivesItsFonts)
+{
+    for (const char* design : {"Arial", "Arial Narrow", "MS Sans Serif"}) {
+        const FaceMetrics m = faceMetrics(design, 9);
+        const pdf::FontProgram program(platform::installedFamily(design));
+        for (int c = 0; c < 256; ++c)  // but the tab, which separates fields and never prints
+            EXPECT_NEAR(c == '\t' ? 0 : m.advance[c] - program.width(uchar(c)) * m.pixelSize / 1000, 0, 0.02)
+                << design << " " << c;
+    }
 }
