@@ -43,14 +43,12 @@ bool sleepUnlessStopped(int ms, const std::atomic<bool>& stop)
     return !stop;
 }
 
-}  // namespace
-
-int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform::FileSystem& fs,
-                const settings::SettingsStore& store, std::ostream& out, std::ostream& err,
-                const std::atomic<bool>& stop)
+/// Settles the server and store of a run and reaches the store's temp folder; the exit status
+/// when the run is to end before it begins.
+std::optional<int> reachStore(const HeadlessOptions& options, input::modBrevix& run, platform::FileSystem& fs,
+                              const settings::SettingsStore& store, std::ostream& err,
+                              platform::ServiceNotifier& service, const std::atomic<bool>& stop)
 {
-    platform::ServiceNotifier quiet;
-    platform::ServiceNotifier& service = options.service ? *options.service : quiet;
     readColours(store, run, err);
     readConnection(store, run);
     if (const QString unset = options.server ? QString() : serverNotSet(store); !unset.isEmpty()) {
@@ -76,96 +74,141 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
         err << platform::error << "Cannot Connect to: " << fs.withHostPath(temp) << std::endl;
         return 1;
     }
+    return std::nullopt;
+}
 
-    // Ready once the store is reached, also while another run holds it: the journal says why
-    // nothing is mailed meanwhile.
-    service.watching(temp);
-    const QString lockPath = storeLockPath(run.ServerName, run.StoreNumber);
-    handoff::StoreSession session(fs, lockPath,
-                                  options.watch ? QStringLiteral("brevix --watch") : QStringLiteral("brevix --once"));
-    ConsoleObserver console(out, err);
-    ServiceObserver serviceStatus(service);
-    Observers observers{&console, &serviceStatus};
-    StatementMailer mailer(run, fs, session, observers, readSettleMs(store));
-    const QStringList attachments;
-    // A run once tells by its status that something needs a person; a watch reports it and goes on.
-    const auto status = [&] { return console.anySetAside() && !options.watch ? 1 : 0; };
+/// A run of a store it has reached: takes the store, mails what waits, once or until stopped.
+/// Each step returns kGoOn, or the run's exit status when it is to end.
+class StoreRun {
+public:
+    static constexpr int kGoOn = -1;
 
-    // Takes the store and finishes what ended runs left: 1 when it cannot be taken, 0 when this
-    // run is to end without taking it, -1 when it holds the store.
-    const auto holdStore = [&]() -> int {
-        try {
-            for (QString told;;) {
-                const handoff::StoreSession::Take take = session.take();
-                if (take == handoff::StoreSession::Take::Taken)
-                    break;
-                const bool busy = take == handoff::StoreSession::Take::Busy;
-                const QString why =
-                    busy ? QStringLiteral("Store %1 of %2 is being processed by %3")
-                               .arg(run.StoreNumber, run.ServerName, session.busyHolder())
-                         : QStringLiteral("The lock on %1 is not carried to the file server by this mount (mounted "
-                                          "with nobrl, or through FUSE?); this run leaves the store alone")
-                               .arg(lockPath);
-                if (!options.watch) {
-                    err << why << (busy ? "; this run leaves it alone.\n" : ".\n");
-                    return 0;
-                }
-                if (told != why)
-                    err << platform::warning << why
-                        << (busy ? "; waiting for it to finish." : " and tries again every second.") << std::endl;
-                told = why;
-                service.idle();
-                if (!sleepUnlessStopped(1000, stop))
-                    return 0;
-            }
-        } catch (const platform::Error& e) {
-            err << platform::error << "Error " << e.number() << ": " << e.description() << " on "
-                << fs.withHostPath(e.file())
-                << "\nThe store cannot be locked against a second run, so nothing was processed." << std::endl;
-            return 1;
+    StoreRun(const HeadlessOptions& options, input::modBrevix& run, platform::FileSystem& fs,
+             const settings::SettingsStore& store, std::ostream& out, std::ostream& err,
+             platform::ServiceNotifier& service, const std::atomic<bool>& stop)
+        : options_(options), run_(run), fs_(fs), err_(err), service_(service), stop_(stop),
+          temp_(tempFolder(run.ServerName, run.StoreNumber)),
+          lockPath_(storeLockPath(run.ServerName, run.StoreNumber)),
+          session_(fs, lockPath_, options.watch ? QStringLiteral("brevix --watch") : QStringLiteral("brevix --once")),
+          console_(out, err), serviceStatus_(service), observers_{&console_, &serviceStatus_},
+          mailer_(run, fs, session_, observers_, readSettleMs(store))
+    {
+    }
+
+    int exec()
+    {
+        if (const int ended = holdStore(); ended != kGoOn)
+            return ended;
+        for (int idleTicks = 0;;) {
+            if (!session_.stillHeld())
+                if (const int ended = regainStore(); ended != kGoOn)
+                    return ended;
+            const std::optional<bool> tookAny = mailWaiting();
+            if (!tookAny)
+                return 1;  // the observers were told
+            if (stop_)
+                return status();
+            if (*tookAny)
+                continue;
+            if (!options_.watch && !mailer_.settling())
+                return finishOnce();
+            if (const int ended = idle(++idleTicks); ended != kGoOn)
+                return ended;
         }
+    }
+
+private:
+    /// A run once tells by its status that something needs a person; a watch reports it and goes on.
+    int status() const { return console_.anySetAside() && !options_.watch ? 1 : 0; }
+
+    /// Takes the store and finishes what ended runs left.
+    int holdStore()
+    {
+        if (const int ended = takeStore(); ended != kGoOn)
+            return ended;
         try {
-            mailer.recover();
+            mailer_.recover();
         } catch (...) {
             return 1;  // the observers were told
         }
-        return -1;
-    };
-    if (const int ended = holdStore(); ended >= 0)
-        return ended;
+        return kGoOn;
+    }
 
-    // Statements are handed off in batches whose files are made durable together.
-    constexpr size_t kBatch = 100;
-    int idleTicks = 0;
-    for (;;) {
-        if (!session.stillHeld()) {
-            // A lock file gone with its share is the share's outage, not another run's doing.
-            const bool reachable = fs.isFolder(temp);
-            if (reachable)
-                err << platform::warning << "The lock file " << fs.withHostPath(lockPath)
-                    << " was deleted or replaced, or names another run, while this run held the store; this run "
-                       "stops taking statements until it holds the store again."
-                    << std::endl;
-            if (!options.watch) {
-                if (!reachable)
-                    err << platform::error << "Cannot Connect to: " << fs.withHostPath(temp) << std::endl;
-                return 1;
+    /// A run once leaves a store another run holds; a watch waits for it.
+    int takeStore()
+    {
+        try {
+            for (QString told;;) {
+                const handoff::StoreSession::Take take = session_.take();
+                if (take == handoff::StoreSession::Take::Taken)
+                    return kGoOn;
+                const bool busy = take == handoff::StoreSession::Take::Busy;
+                const QString why = whyNotTaken(busy);
+                if (!options_.watch) {
+                    err_ << why << (busy ? "; this run leaves it alone.\n" : ".\n");
+                    return 0;
+                }
+                if (told != why)
+                    err_ << platform::warning << why
+                         << (busy ? "; waiting for it to finish." : " and tries again every second.") << std::endl;
+                told = why;
+                service_.idle();
+                if (!sleepUnlessStopped(1000, stop_))
+                    return 0;
             }
-            if (!reachable && !waitForFolder(fs, temp, service, stop, err))
-                return status();
-            if (const int ended = holdStore(); ended >= 0)
-                return ended;
+        } catch (const platform::Error& e) {
+            err_ << platform::error << "Error " << e.number() << ": " << e.description() << " on "
+                 << fs_.withHostPath(e.file())
+                 << "\nThe store cannot be locked against a second run, so nothing was processed." << std::endl;
+            return 1;
         }
-        const std::vector<platform::FolderEntry> ready = mailer.look();
+    }
+
+    QString whyNotTaken(bool busy) const
+    {
+        if (busy)
+            return QStringLiteral("Store %1 of %2 is being processed by %3")
+                .arg(run_.StoreNumber, run_.ServerName, session_.busyHolder());
+        return QStringLiteral("The lock on %1 is not carried to the file server by this mount (mounted "
+                              "with nobrl, or through FUSE?); this run leaves the store alone")
+            .arg(lockPath_);
+    }
+
+    /// The store was lost while held: its lock file went, with its share or by someone's hand.
+    int regainStore()
+    {
+        // A lock file gone with its share is the share's outage, not another run's doing.
+        const bool reachable = fs_.isFolder(temp_);
+        if (reachable)
+            err_ << platform::warning << "The lock file " << fs_.withHostPath(lockPath_)
+                 << " was deleted or replaced, or names another run, while this run held the store; this run "
+                    "stops taking statements until it holds the store again."
+                 << std::endl;
+        if (!options_.watch) {
+            if (!reachable)
+                err_ << platform::error << "Cannot Connect to: " << fs_.withHostPath(temp_) << std::endl;
+            return 1;
+        }
+        if (!reachable && !waitForFolder(fs_, temp_, service_, stop_, err_))
+            return status();
+        return holdStore();
+    }
+
+    /// Mails what waits, in batches whose files are made durable together: whether it took any
+    /// statement, or nothing when an error ended the run.
+    std::optional<bool> mailWaiting()
+    {
+        constexpr size_t kBatch = 100;
+        const std::vector<platform::FolderEntry> ready = mailer_.look();
         bool tookAny = false;
-        for (size_t first = 0; first < ready.size() && !stop;) {
+        for (size_t first = 0; first < ready.size() && !stop_;) {
             const std::vector<platform::FolderEntry> batch(ready.begin() + first,
                                                            ready.begin() + std::min(ready.size(), first + kBatch));
             std::vector<MailedStatement> done;
             try {
-                done = mailer.mail(batch, attachments, true);
+                done = mailer_.mail(batch, QStringList(), true);
             } catch (...) {
-                return 1;  // the observers were told
+                return std::nullopt;
             }
             for (const MailedStatement& one : done)
                 tookAny = tookAny || (!one.refused && !one.changed);
@@ -173,38 +216,73 @@ int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform:
                 break;  // the rest waits for the next look
             first += batch.size();
         }
-        if (stop)
+        return tookAny;
+    }
+
+    /// A run once ends when nothing is left to settle: it says what stays and why.
+    int finishOnce()
+    {
+        if (mailer_.leftBehind().isEmpty())
             return status();
-        if (tookAny)
-            continue;
-        if (!options.watch && !mailer.settling()) {
-            if (mailer.leftBehind().isEmpty())
-                return status();
-            // Not an empty store: say what stays and why.
-            err << platform::warning << mailer.leftBehind().size() << " statement(s) left in the temp folder: "
-                << mailer.leftBehind().join(QStringLiteral("; ")) << "." << std::endl;
-            return 1;
-        }
-        // A run once waits for files still settling rather than leaving them behind.
-        service.idle();
-        session.beat();
-        if (!sleepUnlessStopped(options.watch ? 1000 : 100, stop))
+        err_ << platform::warning << mailer_.leftBehind().size() << " statement(s) left in the temp folder: "
+             << mailer_.leftBehind().join(QStringLiteral("; ")) << "." << std::endl;
+        return 1;
+    }
+
+    /// Waits a tick with nothing to take (a run once waits for files still settling rather than
+    /// leaving them behind); a watch waits out an outage of the share.
+    int idle(int tick)
+    {
+        service_.idle();
+        session_.beat();
+        if (!sleepUnlessStopped(options_.watch ? 1000 : 100, stop_))
             return status();
-        if (options.watch) {
-            if (!waitForFolder(fs, temp, service, stop, err))
-                return status();
-            service.watching(temp);
-            // A run that ended beside this one (where the lock does not reach the server) left
-            // its claims: they are finished within seconds, not only at this run's next start.
-            if (++idleTicks % 10 == 0) {
-                try {
-                    mailer.recover(false);
-                } catch (...) {
-                    return 1;  // the observers were told
-                }
+        if (!options_.watch)
+            return kGoOn;
+        if (!waitForFolder(fs_, temp_, service_, stop_, err_))
+            return status();
+        service_.watching(temp_);
+        // A run that ended beside this one (where the lock does not reach the server) left its
+        // claims: they are finished within seconds, not only at this run's next start.
+        if (tick % 10 == 0) {
+            try {
+                mailer_.recover(false);
+            } catch (...) {
+                return 1;  // the observers were told
             }
         }
+        return kGoOn;
     }
+
+    const HeadlessOptions& options_;
+    const input::modBrevix& run_;
+    platform::FileSystem& fs_;
+    std::ostream& err_;
+    platform::ServiceNotifier& service_;
+    const std::atomic<bool>& stop_;
+    const QString temp_;
+    const QString lockPath_;
+    handoff::StoreSession session_;
+    ConsoleObserver console_;
+    ServiceObserver serviceStatus_;
+    Observers observers_;
+    StatementMailer mailer_;
+};
+
+}  // namespace
+
+int runHeadless(const HeadlessOptions& options, input::modBrevix& run, platform::FileSystem& fs,
+                const settings::SettingsStore& store, std::ostream& out, std::ostream& err,
+                const std::atomic<bool>& stop)
+{
+    platform::ServiceNotifier quiet;
+    platform::ServiceNotifier& service = options.service ? *options.service : quiet;
+    if (const std::optional<int> ended = reachStore(options, run, fs, store, err, service, stop))
+        return *ended;
+    // Ready once the store is reached, also while another run holds it: the journal says why
+    // nothing is mailed meanwhile.
+    service.watching(tempFolder(run.ServerName, run.StoreNumber));
+    return StoreRun(options, run, fs, store, out, err, service, stop).exec();
 }
 
 int renderStatement(const QString& statementFile, const QString& pdfPath, input::modBrevix& run,
