@@ -67,7 +67,7 @@ public:
     /// twice), then deletes the claimed files. Gives a detail file claimed without its statement
     /// its name back.
     /// With `clearGarbage`, also removes what dead runs wrote and never claimed (a reading of the
-    /// out folder: at the start of a hold, not at every look).
+    /// out folder: at the start of a hold, not at every look). In claim_recovery.cpp.
     std::vector<MailedStatement> recover(bool clearGarbage = true);
 
     /// Where the statement of the last call is now.
