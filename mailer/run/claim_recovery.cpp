@@ -96,8 +96,7 @@ std::vector<MailedStatement> StatementMailer::recoverClaims(bool clearGarbage)
     const QString temp = tempFolder();
     // A claim that cannot be finished now holds back only its own statement; the first error
     // ends the run once the others are finished.
-    std::exception_ptr error;
-    QString failed;
+    FirstError failed;
     for (const platform::FolderEntry& entry : fs_.entries(temp, handoff::kClaimedPattern, true)) {
         const handoff::ClaimName claim = handoff::parseClaim(entry.name);
         if (claim.name.isEmpty() || entry.stamp.kind != platform::FileStamp::Regular)
@@ -110,16 +109,10 @@ std::vector<MailedStatement> StatementMailer::recoverClaims(bool clearGarbage)
                 finished.push_back(*result);
             }
         } catch (const platform::Error&) {
-            if (!error) {
-                error = std::current_exception();
-                failed = run_.StmtPath;
-            }
+            failed.keep(run_.StmtPath);
         }
     }
-    if (error) {
-        run_.StmtPath = failed;
-        std::rethrow_exception(error);
-    }
+    failed.rethrow(run_.StmtPath);
 
     if (clearGarbage)
         clearDeadRuns();

@@ -34,6 +34,19 @@ bool blank(const std::string& text)
     return text.find_first_not_of(" \t") == std::string::npos;
 }
 
+/// Of names that differ only in letter case, one is taken per look: their PDFs and detail files
+/// are one file on the statement server. The next look takes the other, or sets it aside.
+QHash<QString, QByteArray> firstOfEachCase(const std::vector<platform::FolderEntry>& listed)
+{
+    QHash<QString, QByteArray> first;
+    for (const platform::FolderEntry& entry : listed) {
+        auto it = first.find(entry.name.toCaseFolded());
+        if (it == first.end() || entry.bytes < *it)
+            first.insert(entry.name.toCaseFolded(), entry.bytes);
+    }
+    return first;
+}
+
 }  // namespace
 
 StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
@@ -60,12 +73,35 @@ std::vector<platform::FolderEntry> StatementMailer::look()
 {
     const QString temp = tempFolder();
     const qint64 now = nowMs();
-    const bool watchWriters = settle_.settleMs() > 0;
     std::vector<platform::FolderEntry> ready;
     QSet<QString> present;
     detailSeen_.clear();
     settling_ = false;
     leftBehind_.clear();
+    std::vector<platform::FolderEntry> listed = listWaiting(temp);
+    const QHash<QString, QByteArray> firstOfCase = firstOfEachCase(listed);
+    for (platform::FolderEntry& entry : listed) {
+        const QByteArray first = firstOfCase.value(entry.name.toCaseFolded());
+        if (first != entry.bytes) {
+            leftBehind_ << QStringLiteral("%1 waits for %2, whose name differs only in letter case")
+                               .arg(entry.name, QString::fromUtf8(first));
+            continue;
+        }
+        std::optional<platform::FileStamp> detailStamp;
+        if (hasSettled(temp, entry, now, present, detailStamp)) {
+            detailSeen_.insert(entry.bytes, detailStamp);
+            ready.push_back(std::move(entry));
+        } else {
+            settling_ = true;
+            leftBehind_ << QStringLiteral("%1 is still being written (settling)").arg(entry.name);
+        }
+    }
+    settle_.keepOnly(present);
+    return ready;
+}
+
+std::vector<platform::FolderEntry> StatementMailer::listWaiting(const QString& temp)
+{
     std::vector<platform::FolderEntry> listed;
     for (platform::FolderEntry& entry : fs_.entries(temp, kPattern, false)) {
         const auto aside = setAside_.constFind(entry.bytes);
@@ -76,48 +112,30 @@ std::vector<platform::FolderEntry> StatementMailer::look()
         }
         listed.push_back(std::move(entry));
     }
-    // Of names that differ only in letter case, one is taken per look: their PDFs and detail files
-    // are one file on the statement server. The next look takes the other, or sets it aside.
-    QHash<QString, QByteArray> firstOfCase;
-    for (const platform::FolderEntry& entry : listed) {
-        auto it = firstOfCase.find(entry.name.toCaseFolded());
-        if (it == firstOfCase.end() || entry.bytes < *it)
-            firstOfCase.insert(entry.name.toCaseFolded(), entry.bytes);
+    return listed;
+}
+
+bool StatementMailer::hasSettled(const QString& temp, const platform::FolderEntry& entry, qint64 now,
+                                 QSet<QString>& present, std::optional<platform::FileStamp>& detailStamp)
+{
+    const bool watchWriters = settle_.settleMs() > 0;
+    const QString key = QString::fromLatin1(entry.bytes);
+    present << key;
+    bool settled = settle_.settled(key, entry.stamp, now);
+    if (!handoff::refusalOf(entry).isEmpty())
+        return settled;
+    const QString path = temp + QLatin1Char('\\') + entry.name;
+    const QString detail = detailPathFor(path);
+    detailStamp = fs_.stamp(detail);
+    if (detailStamp) {
+        present << detail;
+        settled = settle_.settled(detail, *detailStamp, now) && settled;
+        if (settled && watchWriters && fs_.openForWriting(detail))
+            settled = false;
     }
-    for (platform::FolderEntry& entry : listed) {
-        const QByteArray first = firstOfCase.value(entry.name.toCaseFolded());
-        if (first != entry.bytes) {
-            leftBehind_ << QStringLiteral("%1 waits for %2, whose name differs only in letter case")
-                               .arg(entry.name, QString::fromUtf8(first));
-            continue;
-        }
-        const QString key = QString::fromLatin1(entry.bytes);
-        present << key;
-        bool settled = settle_.settled(key, entry.stamp, now);
-        std::optional<platform::FileStamp> stamp;
-        if (handoff::refusalOf(entry).isEmpty()) {
-            const QString path = temp + QLatin1Char('\\') + entry.name;
-            const QString detail = detailPathFor(path);
-            stamp = fs_.stamp(detail);
-            if (stamp) {
-                present << detail;
-                settled = settle_.settled(detail, *stamp, now) && settled;
-                if (settled && watchWriters && fs_.openForWriting(detail))
-                    settled = false;
-            }
-            if (settled && watchWriters && fs_.openForWriting(path))
-                settled = false;
-        }
-        if (settled) {
-            detailSeen_.insert(entry.bytes, stamp);
-            ready.push_back(std::move(entry));
-        } else {
-            settling_ = true;
-            leftBehind_ << QStringLiteral("%1 is still being written (settling)").arg(entry.name);
-        }
-    }
-    settle_.keepOnly(present);
-    return ready;
+    if (settled && watchWriters && fs_.openForWriting(path))
+        settled = false;
+    return settled;
 }
 
 void StatementMailer::setAside(const platform::FolderEntry& entry)
@@ -160,6 +178,16 @@ struct StatementMailer::Batch {
     platform::FileSystem& fs;
 };
 
+MailedStatement StatementMailer::refuse(const platform::FolderEntry& entry, std::exception_ptr why)
+{
+    setAside(entry);
+    MailedStatement refused;
+    refused.file = entry.name;
+    refused.refused = why;
+    observer_.setAside(refused);
+    return refused;
+}
+
 void StatementMailer::tellFailure()
 {
     observer_.failed(describeFailure(std::current_exception(), fs_, run_.StmtPath, statementPlace()));
@@ -182,14 +210,14 @@ std::vector<MailedStatement> StatementMailer::mailBatch(const std::vector<platfo
     Batch flushesTogether(fs_);
     std::vector<MailedStatement> results;
     std::vector<Prepared> all(batch.size());
-    std::vector<Prepared> prepared;
-    QSet<QString> requests;
-    std::exception_ptr error;
     for (size_t i = 0; i < batch.size(); ++i) {
         all[i].entry = batch[i];
         all[i].result.file = batch[i].name;
         all[i].detailLooked = detailSeen_.value(batch[i].bytes);
     }
+    std::vector<Prepared> prepared;
+    QSet<QString> requests;
+    std::exception_ptr error;
     // The first statement here, so that the fonts and the logo are made before any worker starts.
     const bool together = fs_.concurrent() && renderThreads() > 1 && batch.size() > 2;
     if (together) {
@@ -218,12 +246,7 @@ std::vector<MailedStatement> StatementMailer::mailBatch(const std::vector<platfo
             break;
         }
         if (error && goOnAfterRefusal) {
-            setAside(entry);
-            MailedStatement refused;
-            refused.file = entry.name;
-            refused.refused = error;
-            observer_.setAside(refused);
-            results.push_back(refused);
+            results.push_back(refuse(entry, error));
             error = nullptr;
         } else if (error) {
             break;
@@ -280,6 +303,36 @@ void StatementMailer::checkCaseTwins(const input::modBrevix& run, const platform
     }
 }
 
+void StatementMailer::checkBeforeFiling(Prepared& p, const input::modBrevix& run, bool detailAsLooked,
+                                        const QSet<QString>* requests)
+{
+    const platform::FolderEntry& entry = p.entry;
+    if (!run.HeaderRead)
+        throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
+    if (blank(run.AcctNo))
+        throw StatementRefused(onDisk(entry),
+                               QStringLiteral("its account number (field 6 of the H record) is empty"));
+    // What was read is what stood still: a file written to since the look is taken again
+    // once it settles.
+    if (!detailAsLooked || fs_.stamp(run.StmtPath) != entry.stamp)
+        throw Prepared::Changed;
+    checkCaseTwins(run, entry, pdfPathFor(run.StmtPath, platform::fromCp1252(run.StmtRef)));
+    if (run.NoEmail)
+        return;
+    // One request per account in a batch: its name in the in folder is the account's. A
+    // request of an account that differs only in letter case would replace the other's on
+    // the statement server: it waits until the mail sender took that one.
+    const PendingRequest request = requestPaths(run, session_.runId());
+    const QByteArray waiting = fs_.nameOnDisk(request.destination);
+    if (!waiting.isEmpty() && waiting != bareName(request.destination).toUtf8()) {
+        p.waitsFor = QString::fromUtf8(waiting);
+        throw Prepared::Waits;
+    }
+    p.destination = request.destination.toCaseFolded();
+    if (requests && requests->contains(p.destination))
+        throw Prepared::NextBatch;
+}
+
 void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& job, const QSet<QString>* requests)
 {
     const platform::FolderEntry& entry = p.entry;
@@ -297,34 +350,8 @@ void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& j
 
         // Checked once the statement is read and before its PDF is created, so a refused statement
         // writes nothing.
-        auto beforeFile = [&] {
-            if (!run.HeaderRead)
-                throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
-            if (blank(run.AcctNo))
-                throw StatementRefused(onDisk(entry),
-                                       QStringLiteral("its account number (field 6 of the H record) is empty"));
-            // What was read is what stood still: a file written to since the look is taken again
-            // once it settles.
-            if (!detailAsLooked || fs_.stamp(run.StmtPath) != entry.stamp)
-                throw Prepared::Changed;
-            checkCaseTwins(run, entry, pdfPathFor(run.StmtPath, platform::fromCp1252(run.StmtRef)));
-            if (run.NoEmail)
-                return;
-            // One request per account in a batch: its name in the in folder is the account's. A
-            // request of an account that differs only in letter case would replace the other's on
-            // the statement server: it waits until the mail sender took that one.
-            const PendingRequest request = requestPaths(run, runId);
-            const QByteArray waiting = fs_.nameOnDisk(request.destination);
-            if (!waiting.isEmpty() && waiting != bareName(request.destination).toUtf8()) {
-                p.waitsFor = QString::fromUtf8(waiting);
-                throw Prepared::Waits;
-            }
-            p.destination = request.destination.toCaseFolded();
-            if (requests && requests->contains(p.destination))
-                throw Prepared::NextBatch;
-        };
         try {
-            job.write(run.StmtPath, beforeFile, runId);
+            job.write(run.StmtPath, [&] { checkBeforeFiling(p, run, detailAsLooked, requests); }, runId);
         } catch (Prepared::Later later) {
             p.later = later;
         }
@@ -453,24 +480,8 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
     // the claims, the claims before the PDFs reach the out folder, the PDFs before the hand-offs,
     // the hand-offs before the claimed files go.
     fs_.flush();
-    // A statement that cannot be claimed stops nothing but itself: the others of the batch are
-    // handed off, then its error ends the run.
-    std::exception_ptr claimError;
-    QString unclaimed;
-    std::vector<Prepared*> claimed;
-    for (Prepared& p : prepared) {
-        run_.StmtPath = p.statement;
-        try {
-            if (claimFor(p))
-                claimed.push_back(&p);
-        } catch (const ClaimFailed&) {
-            if (!claimError) {
-                claimError = std::current_exception();
-                unclaimed = p.statement;
-            }
-            p.result.changed = true;
-        }
-    }
+    FirstError failed;
+    const std::vector<Prepared*> claimed = claimAll(prepared, failed);
     fs_.flush();
     for (Prepared* p : claimed) {
         run_.StmtPath = p->statement;
@@ -479,10 +490,41 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
         p->result.archiveProblem = job_.archiveProblem();
     }
     fs_.flush();
+    const std::vector<Prepared*> done = handOffRequests(claimed, failed);
+    fs_.flush();
+    // Mailed from here on: what is left is tidying up, which a later run finishes if this one ends.
+    for (Prepared* p : done)
+        observer_.filed(p->result);
+    for (Prepared* p : done) {
+        run_.StmtPath = p->statement;
+        handoff::dropClaim(fs_, p->statement, p->detail, session_.runId());
+    }
+    failed.rethrow(run_.StmtPath);
+}
+
+std::vector<StatementMailer::Prepared*> StatementMailer::claimAll(std::vector<Prepared>& prepared, FirstError& failed)
+{
+    // A statement that cannot be claimed stops nothing but itself: the others of the batch are
+    // handed off, then its error ends the run.
+    std::vector<Prepared*> claimed;
+    for (Prepared& p : prepared) {
+        run_.StmtPath = p.statement;
+        try {
+            if (claimFor(p))
+                claimed.push_back(&p);
+        } catch (const ClaimFailed&) {
+            failed.keep(p.statement);
+            p.result.changed = true;
+        }
+    }
+    return claimed;
+}
+
+std::vector<StatementMailer::Prepared*> StatementMailer::handOffRequests(const std::vector<Prepared*>& claimed,
+                                                                          FirstError& failed)
+{
     // A request that cannot be handed off holds back only its own statement: it stays claimed,
     // for the next run to finish, and its error ends this one.
-    std::exception_ptr handOffError;
-    QString notHandedOff;
     std::vector<Prepared*> done;
     for (Prepared* p : claimed) {
         run_.StmtPath = p->statement;
@@ -493,25 +535,11 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
             }
             done.push_back(p);
         } catch (const platform::Error&) {
-            if (!handOffError) {
-                handOffError = std::current_exception();
-                notHandedOff = p->statement;
-            }
+            failed.keep(p->statement);
             p->result.changed = true;
         }
     }
-    fs_.flush();
-    // Mailed from here on: what is left is tidying up, which a later run finishes if this one ends.
-    for (Prepared* p : done)
-        observer_.filed(p->result);
-    for (Prepared* p : done) {
-        run_.StmtPath = p->statement;
-        handoff::dropClaim(fs_, p->statement, p->detail, session_.runId());
-    }
-    if (claimError || handOffError) {
-        run_.StmtPath = claimError ? unclaimed : notHandedOff;
-        std::rethrow_exception(claimError ? claimError : handOffError);
-    }
+    return done;
 }
 
 StatementPlace StatementMailer::statementPlace()

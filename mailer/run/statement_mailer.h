@@ -105,10 +105,22 @@ private:
     /// The statement file's path with its name as the bytes lie on disk.
     QString onDisk(const platform::FolderEntry& entry) const;
     MailedStatement requeue(const platform::FolderEntry& entry, MailedStatement result);
+    /// Sets a statement aside for `why` and tells the observer.
+    MailedStatement refuse(const platform::FolderEntry& entry, std::exception_ptr why);
+    /// The statement files of the temp folder, but those set aside and unchanged since.
+    std::vector<platform::FolderEntry> listWaiting(const QString& temp);
+    /// Whether a statement and its detail file stood still for the settle time and nobody writes
+    /// them; notes both as present and gives the detail file's stamp.
+    bool hasSettled(const QString& temp, const platform::FolderEntry& entry, qint64 now, QSet<QString>& present,
+                    std::optional<platform::FileStamp>& detailStamp);
     /// Reads and checks one statement and writes its staged PDF with `run` and `job`; what it
     /// raises goes to p.error. Touches nothing else of the mailer, so workers may call it at once.
     /// With `requests`, a second statement of an account is found before its PDF is written.
     void render(Prepared& p, input::modBrevix& run, StatementJob& job, const QSet<QString>* requests);
+    /// What is checked once a statement is read and before its PDF is written: raises its refusal
+    /// or why it is taken later.
+    void checkBeforeFiling(Prepared& p, const input::modBrevix& run, bool detailAsLooked,
+                           const QSet<QString>* requests);
     /// Takes a rendered statement on, in batch order: raises its error, writes its request; false
     /// when it must wait for the next batch.
     bool finish(Prepared& p, const QStringList& attachments, QSet<QString>& requests);
@@ -119,7 +131,11 @@ private:
     /// Claims the statement; false (and everything of it undone) when it changed or another run
     /// took it first.
     bool claimFor(Prepared& p);
+    /// Claims, publishes and hands off the statements of a batch, each step durable before the
+    /// next; raises the first error once the others are handed off.
     void handOffAll(std::vector<Prepared>& prepared);
+    std::vector<Prepared*> claimAll(std::vector<Prepared>& prepared, FirstError& failed);
+    std::vector<Prepared*> handOffRequests(const std::vector<Prepared*>& claimed, FirstError& failed);
     /// Finishes one claim of a dead run; nothing when another run finished it meanwhile.
     std::optional<MailedStatement> finishClaim(const QString& temp, const handoff::ClaimName& claim);
     /// Removes what dead runs wrote and never claimed, once their claims are finished.
