@@ -51,12 +51,106 @@ bool isSafeFileName(const std::string& name)
     return true;
 }
 
+namespace {
+
+/// One record of a statement file: its fields (the type first) and its line, for messages.
+struct Record {
+    const std::vector<std::string_view>& f;
+    int line;
+
+    std::string_view type() const { return f[0]; }
+    std::string text(size_t column) const { return std::string(f[column]); }
+
+    /// Raises unless the record has `count` fields, its type not counted.
+    void needs(size_t count, const std::string& account) const
+    {
+        const size_t n = f.size() - 1;
+        if (n >= count)
+            return;
+        const bool vowel = type() == "E" || type() == "F" || type() == "H";
+        DataError(account, line,
+                  QStringLiteral("%1 %2 record of %3 field%4, where %5 are needed")
+                      .arg(vowel ? "an" : "a", platform::fromCp1252(std::string(type())))
+                      .arg(n)
+                      .arg(n == 1 ? "" : "s")
+                      .arg(count));
+    }
+
+    /// Raises unless `name` may name a file.
+    void needsSafe(const std::string& name, const char* what, const std::string& account) const
+    {
+        if (!isSafeFileName(name))
+            DataError(account, line,
+                      QStringLiteral("%1 record whose %2 holds \\, /, :, | or a control character, or is . or ..")
+                          .arg(type() == "H" ? "an H" : "an E", QLatin1String(what)));
+    }
+
+    template <class Table>
+    void fill(const Table& table, ReportFields& fields) const
+    {
+        for (const Column& c : table)
+            fields.setField(c.field, text(c.column));
+    }
+};
+
+void readCompany(const Record& r, ReportFields& fields, modBrevix& run)
+{
+    r.needs(lastColumn(kCompanyColumns), run.AcctNo);
+    r.fill(kCompanyColumns, fields);
+    run.CompanyLine = r.text(1);
+    run.NoEmail = r.f.size() == 9 && r.f[8] == "A";
+}
+
+void readHeader(const Record& r, ReportFields& fields, modBrevix& run)
+{
+    r.needs(lastColumn(kHeaderColumns), run.AcctNo);
+    const std::string account = trimStart(r.f[6]);
+    r.needsSafe(account, "account (field 6)", account);
+    r.fill(kHeaderColumns, fields);
+    run.AcctNo = account;
+    run.HeaderRead = true;
+}
+
+void readMail(const Record& r, modBrevix& run)
+{
+    r.needs(6, run.AcctNo);
+    r.needsSafe(r.text(2), "statement reference (field 2)", run.AcctNo);
+    run.MailTo = r.text(1);
+    run.StmtRef = r.text(2);
+    run.MailFrom = trimEnd(r.f[3]);
+    run.MailBcc = trimEnd(r.f[4]);
+    run.MailSubject = trimEnd(r.f[5]);
+    run.BodyFile = trimEnd(r.f[6]);
+}
+
+/// `record`'s strings' room serves every D line.
+void readDetail(const Record& r, Detail& record, std::unique_ptr<Details>& details, const modBrevix& run)
+{
+    r.needs(std::size(kDetailFields), run.AcctNo);
+    if (!details)
+        details = std::make_unique<Details>();
+    size_t column = 0;
+    for (const auto& field : kDetailFields)
+        record.*field.member = r.f[++column];
+    details->Add(record);
+}
+
+void readTotals(const Record& r, ReportFields& fields, const modBrevix& run)
+{
+    r.needs(lastColumn(kTotalColumns), run.AcctNo);
+    r.fill(kTotalColumns, fields);
+    if (r.f.size() == lastColumn(kDiscountColumns) + 1)
+        r.fill(kDiscountColumns, fields);
+}
+
+}  // namespace
+
 void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<Details>& details,
                modBrevix& run)
 {
     run.clearStatementValues();
     std::vector<std::string_view> f;
-    Detail record;  // its strings' room serves every D line
+    Detail record;
     int lineNumber = 0;
     while (!in.atEnd()) {
         const std::string line = in.readLine();
@@ -67,69 +161,17 @@ void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<D
         if (line.find('\0') != std::string::npos)
             DataError(run.AcctNo, lineNumber, QStringLiteral("no statement text: it holds a NUL byte"));
         platform::splitTabs(std::string_view(line), f);
-        const size_t n = f.size();
-        const std::string_view type = f[0];
-        auto fill = [&](const auto& table) {
-            for (const Column& c : table)
-                fields.setField(c.field, std::string(f[c.column]));
-        };
-        // A record with fewer fields than its type needs, the type not counted.
-        auto needs = [&](size_t fields, const std::string& account) {
-            if (n >= fields + 1)
-                return;
-            DataError(account, lineNumber,
-                      QStringLiteral("%1 %2 record of %3 field%4, where %5 are needed")
-                          .arg(type == "E" || type == "F" || type == "H" ? "an" : "a")
-                          .arg(platform::fromCp1252(std::string(type)))
-                          .arg(n - 1)
-                          .arg(n == 2 ? "" : "s")
-                          .arg(fields));
-        };
-        auto unsafe = [&](const char* what, const std::string& account) {
-            DataError(account, lineNumber,
-                      QStringLiteral("%1 record whose %2 holds \\, /, :, | or a control character, or is . or ..")
-                          .arg(type == "H" ? "an H" : "an E", QLatin1String(what)));
-        };
-
-        if (type == "*") {
-            needs(lastColumn(kCompanyColumns), run.AcctNo);
-            run.NoEmail = false;
-            fill(kCompanyColumns);
-            run.CompanyLine = std::string(f[1]);
-            if (n == 9 && f[8] == "A")
-                run.NoEmail = true;
-        } else if (type == "H") {
-            needs(lastColumn(kHeaderColumns), run.AcctNo);
-            const std::string account = trimStart(f[6]);
-            if (!isSafeFileName(account))
-                unsafe("account (field 6)", account);
-            fill(kHeaderColumns);
-            run.AcctNo = account;
-            run.HeaderRead = true;
-        } else if (type == "E") {
-            needs(6, run.AcctNo);
-            if (!isSafeFileName(std::string(f[2])))
-                unsafe("statement reference (field 2)", run.AcctNo);
-            run.MailTo = std::string(f[1]);
-            run.StmtRef = std::string(f[2]);
-            run.MailFrom = trimEnd(f[3]);
-            run.MailBcc = trimEnd(f[4]);
-            run.MailSubject = trimEnd(f[5]);
-            run.BodyFile = trimEnd(f[6]);
-        } else if (type == "D") {
-            needs(std::size(kDetailFields), run.AcctNo);
-            if (!details)
-                details = std::make_unique<Details>();
-            size_t column = 0;
-            for (const auto& field : kDetailFields)
-                record.*field.member = f[++column];
-            details->Add(record);
-        } else if (type == "F") {
-            needs(lastColumn(kTotalColumns), run.AcctNo);
-            fill(kTotalColumns);
-            if (n == lastColumn(kDiscountColumns) + 1)
-                fill(kDiscountColumns);
-        }
+        const Record r{f, lineNumber};
+        if (r.type() == "*")
+            readCompany(r, fields, run);
+        else if (r.type() == "H")
+            readHeader(r, fields, run);
+        else if (r.type() == "E")
+            readMail(r, run);
+        else if (r.type() == "D")
+            readDetail(r, record, details, run);
+        else if (r.type() == "F")
+            readTotals(r, fields, run);
     }
 }
 
