@@ -134,6 +134,55 @@ std::optional<int> parse(int argc, char** argv, Arguments& args)
     return std::nullopt;
 }
 
+/// Qt wants a private runtime folder; a service or SSH session may not have one.
+void ensureRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QByteArray runtime = QByteArray("/tmp/brevix-runtime-") + QByteArray::number(::getuid());
+    ::mkdir(runtime.constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", runtime);
+}
+
+int runWindow(int& argc, char** argv, platform::FileSystem& fs, settings::SettingsStore& store, input::modBrevix& run)
+{
+    if (!platform::checkDisplay("brevix", "Without a window: brevix --once or brevix --watch (brevix --help)."))
+        return 1;
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Brevix"));
+    platform::installFontSubstitutions();
+    app.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    platform::MessageBoxPrompt prompt;
+    run::frmEmailStatements* mainWindow = nullptr;
+    auto openPicker = [&] {
+        attach::frmFileAttach picker(run, fs, store, prompt, mainWindow);
+        picker.exec();
+    };
+    run::frmEmailStatements window(run, fs, store, prompt, openPicker);
+    mainWindow = &window;
+    prompt.setParent(&window);
+    window.show();
+    window.Form_Load();
+    if (window.ended())
+        return window.exitCode();
+    return app.exec();
+}
+
+/// Renders the statement of --render; says where its PDF went.
+int renderOne(const Arguments& args, platform::FileSystem& fs, const settings::SettingsStore& store,
+              input::modBrevix& run)
+{
+    const QFileInfo source(args.statement);
+    QString output = args.output;
+    if (output.isEmpty())
+        output = source.absolutePath() + QLatin1Char('/') + source.completeBaseName() + QStringLiteral(".pdf");
+    const int status = run::renderStatement(source.absoluteFilePath(), QFileInfo(output).absoluteFilePath(), run,
+                                            fs, store, std::cerr);
+    if (status == 0)
+        std::cout << QFileInfo(output).absoluteFilePath().toStdString() << std::endl;
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -141,62 +190,23 @@ int main(int argc, char** argv)
     Arguments args;
     if (const std::optional<int> status = parse(argc, argv, args))
         return *status;
-
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        // Qt wants a private runtime folder; a service or SSH session may not have one.
-        const QByteArray runtime = QByteArray("/tmp/brevix-runtime-") + QByteArray::number(::getuid());
-        ::mkdir(runtime.constData(), 0700);
-        qputenv("XDG_RUNTIME_DIR", runtime);
-    }
-
+    ensureRuntimeFolder();
     platform::LocalFileSystem fs{platform::PathMapper(platform::PathRoots::fromEnvironment())};
     settings::SettingsStore store;
     input::modBrevix& run = input::runValues();
-
-    if (args.mode == Arguments::Window) {
-        if (!platform::checkDisplay("brevix", "Without a window: brevix --once or brevix --watch (brevix --help)."))
-            return 1;
-        QApplication app(argc, argv);
-        app.setApplicationName(QStringLiteral("Brevix"));
-        platform::installFontSubstitutions();
-        app.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-        platform::MessageBoxPrompt prompt;
-        run::frmEmailStatements* mainWindow = nullptr;
-        auto openPicker = [&] {
-            attach::frmFileAttach picker(run, fs, store, prompt, mainWindow);
-            picker.exec();
-        };
-        run::frmEmailStatements window(run, fs, store, prompt, openPicker);
-        mainWindow = &window;
-        prompt.setParent(&window);
-        window.show();
-        window.Form_Load();
-        if (window.ended())
-            return window.exitCode();
-        return app.exec();
-    }
+    if (args.mode == Arguments::Window)
+        return runWindow(argc, argv, fs, store, run);
 
     // Before Qt starts threads of its own, which must not take the stop signals.
     std::atomic<bool> stopRequested{false};
     if (args.mode != Arguments::Render)
         platform::stopOnSignals(stopRequested);
-
     // Without a window no display is needed: over SSH, in CI and under systemd.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-
-    if (args.mode == Arguments::Render) {
-        const QFileInfo source(args.statement);
-        QString output = args.output;
-        if (output.isEmpty())
-            output = source.absolutePath() + QLatin1Char('/') + source.completeBaseName() + QStringLiteral(".pdf");
-        const int status = run::renderStatement(source.absoluteFilePath(), QFileInfo(output).absoluteFilePath(),
-                                                run, fs, store, std::cerr);
-        if (status == 0)
-            std::cout << QFileInfo(output).absoluteFilePath().toStdString() << std::endl;
-        return status;
-    }
+    if (args.mode == Arguments::Render)
+        return renderOne(args, fs, store, run);
 
     platform::ServiceNotifier service = platform::ServiceNotifier::fromEnvironment();
     if (args.mode == Arguments::Watch)
