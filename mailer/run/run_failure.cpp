@@ -8,6 +8,24 @@
 #include <new>
 
 namespace run {
+namespace {
+
+QString whereTheStatementIs(StatementPlace place)
+{
+    switch (place) {
+    case StatementPlace::InTemp:
+        return QStringLiteral("\nThe statement file is still in the temp folder and will be processed again when "
+                              "Brevix is started after the cause is mended.");
+    case StatementPlace::Claimed:
+        return QStringLiteral("\nThe statement is claimed (a hidden .claimed file in the temp folder): Brevix "
+                              "finishes it, without mailing it twice, when it is started after the cause is mended.");
+    case StatementPlace::Gone:
+        break;
+    }
+    return QStringLiteral("\nThe statement file is no longer in the temp folder.");
+}
+
+}  // namespace
 
 RunFailure describeFailure(std::exception_ptr error, platform::FileSystem& fs, const QString& statementPath,
                            StatementPlace place)
@@ -49,19 +67,7 @@ RunFailure describeFailure(std::exception_ptr error, platform::FileSystem& fs, c
     if (claimFailed)
         text += QStringLiteral("\nThe statement cannot be claimed: Brevix must be able to rename and delete the files "
                                "of the temp and tempdet folders. Nothing was mailed.");
-    switch (place) {
-    case StatementPlace::InTemp:
-        text += QStringLiteral("\nThe statement file is still in the temp folder and will be processed again when "
-                               "Brevix is started after the cause is mended.");
-        break;
-    case StatementPlace::Claimed:
-        text += QStringLiteral("\nThe statement is claimed (a hidden .claimed file in the temp folder): Brevix "
-                               "finishes it, without mailing it twice, when it is started after the cause is mended.");
-        break;
-    case StatementPlace::Gone:
-        text += QStringLiteral("\nThe statement file is no longer in the temp folder.");
-        break;
-    }
+    text += whereTheStatementIs(place);
     return {kProgramTitle, text};
 }
 
