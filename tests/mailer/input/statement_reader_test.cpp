@@ -23,7 +23,7 @@ struct RecordedFields : ReportFields {
 
 /// Reads a statement given as lines joined with CR LF.
 struct Read {
-    explicit Read(const std::string& text, modBrevix seed = {}) : run(std::move(seed))
+    explicit Read(const std::string& text)
     {
         platform::LineReader in(text);
         try {
@@ -158,19 +158,6 @@ TEST(StatementReader, KeepsBlanksAndBytesExactlyAsRead)
     EXPECT_EQ(r.details->Item(1).InvAmount, "-1,234.00-");
     EXPECT_EQ(r.details->Item(1).InvDesc, "");
     EXPECT_EQ(r.details->Item(1).DueAmount, " ");
-}
-
-TEST(StatementReader, ClearsThePreviousStatementsMailValues)
-{
-    modBrevix previous;
-    previous.AcctNo = "555";
-    previous.MailTo = "other@customer.example";
-    previous.StmtRef = "0104";
-    previous.CompanyLine = "OLD";
-    previous.NoEmail = true;
-    const modBrevix& m = Read("D\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10", previous).run;
-    EXPECT_EQ(m.MailTo + m.AcctNo + m.StmtRef + m.CompanyLine + (m.NoEmail ? "NoEmail" : ""), "");
-    EXPECT_EQ(Read("D\t1", previous).error, "An Error has occured on Account ");
 }
 
 }  // namespace
