@@ -71,7 +71,6 @@ TEST(NameCheck, ServerNamesAndStoreNumbersArePlainNames)
 TEST(Claim, NamesAreHiddenCarryTheRunAndLeadBack)
 {
     const QString run = handoff::makeRunId("ws-2.example", 4711, 0x1a2b);
-    EXPECT_EQ(run, "ws-2example-4711-1a2b");
     EXPECT_EQ(handoff::claimedPath("\\\\h\\s\\temp\\12345.txt", run), "\\\\h\\s\\temp\\.12345.txt.ws-2example-4711-1a2b.claimed");
     const struct {
         const char* hidden;
