@@ -2,7 +2,6 @@
 // and not twice when two runs watch one store. (A crash at any point and a statement that cannot
 // be claimed: run_faults_test.cpp.)
 #include "mailer/handoff/store_session.h"
-#include "platform/error.h"
 #include "settings/settings_store.h"
 #include "tests/reliability/run_rig.h"
 #include "tests/support/pdf_text.h"
