@@ -22,7 +22,6 @@ using testing_support::statementText;
 std::string detailLines(int count)
 {
     std::string lines;
-    lines.reserve(static_cast<size_t>(count) * 70);
     for (int i = 0; i < count; ++i)
         lines += "D\t06/01/26\t" + std::to_string(100000 + i) + "\tBolts\t10.00\t0.00\t10.00\t0.00\t0.00\t0.00\t10.00\r\n";
     return lines;

@@ -54,7 +54,6 @@ TEST(NameCheck, RefusesEntriesThatCannotTravelAsAStatement)
     EXPECT_EQ(handoff::refusalOf(entry(QStringLiteral("Caf\u00e9 \u20ac.txt"))), "");
     for (const char* name : {"a\\b.txt", "a/b.txt", "c:.txt", "a|b.txt", "a*.txt", "a?.txt", "a\".txt", "<a>.txt"})
         EXPECT_TRUE(handoff::refusalOf(entry(name)).startsWith("its name holds '")) << name;
-    EXPECT_EQ(handoff::refusalOf(entry("a\tb.txt")), "its name holds a control character");
     EXPECT_EQ(handoff::refusalOf(entry(QStringLiteral("a\u0081.txt"))), "its name holds a control character");
 
     EXPECT_EQ(handoff::escapedName("a\\b\r\n\xfc.txt"), "a\\x5cb\\x0d\\x0a\\xfc.txt");

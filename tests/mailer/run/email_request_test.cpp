@@ -20,14 +20,6 @@ input::modBrevix statement()
     return r;
 }
 
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const std::string& l : lines)
-        out += l + "\r\n";
-    return out;
-}
-
 // A request with no optional line and a built subject: StatementMailerTest, end to end.
 TEST(EmailRequest, HoldsItsLinesInOrder)
 {
@@ -37,10 +29,11 @@ TEST(EmailRequest, HoldsItsLinesInOrder)
     all.MailBcc = "file@torvik.example";
     all.MailSubject = "June statement";
     all.BodyFile = "body.txt";
-    EXPECT_EQ(joined(emailRequestLines(all, "12345.0105.PDF", {"terms.pdf", "price list.doc"})),
-              "[EMAIL]\r\nMAILTO=ap@acme.example \r\nFROM=ar@torvik.example\r\nBCC=file@torvik.example\r\n"
-              "SUBJECT=June statement\r\nBODYFILE=body.txt\r\n"
-              "ATTACH=statements\\out\\12345.0105.PDF|statements\\out\\terms.pdf|statements\\out\\price list.doc\r\n");
+    EXPECT_EQ(emailRequestLines(all, "12345.0105.PDF", {"terms.pdf", "price list.doc"}),
+              (std::vector<std::string>{"[EMAIL]", "MAILTO=ap@acme.example ", "FROM=ar@torvik.example",
+                                        "BCC=file@torvik.example", "SUBJECT=June statement", "BODYFILE=body.txt",
+                                        "ATTACH=statements\\out\\12345.0105.PDF|statements\\out\\terms.pdf|"
+                                        "statements\\out\\price list.doc"}));
 }
 
 TEST(EmailRequest, KeepsWindows1252BytesAsRead)

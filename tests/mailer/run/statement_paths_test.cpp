@@ -20,8 +20,6 @@ TEST(StatementPaths, DetailAndPdfPathsChangeOnlyTheTempFolderAndTheExtension)
          "\\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF"},
         {kTemp + "12345.TXT", "0105", "\\\\host\\parlow\\email7\\statements\\tempdet\\12345.TXT",
          "\\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF"},
-        {kTemp + "12345.Txt", "0105", "\\\\host\\parlow\\email7\\statements\\tempdet\\12345.Txt",
-         "\\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF"},
         {kTemp + "12345.txt", "", "\\\\host\\parlow\\email7\\statements\\tempdet\\12345det.txt",
          "\\\\host\\parlow\\email7\\statements\\out\\12345..PDF"},
         // "temp" and ".txt" elsewhere in the path stay as they are.
