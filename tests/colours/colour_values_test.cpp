@@ -9,7 +9,7 @@ using namespace huevane;
 namespace {
 
 // The readouts and the right-click text that show these parts are checked word for word in the
-// window tests.
+// window tests, as is the picking of the nearest pixel at the picture's edge.
 TEST(ColourValues, SplitsColoursWithTheReadoutsSignRules)
 {
     struct Case {
@@ -23,18 +23,6 @@ TEST(ColourValues, SplitsColoursWithTheReadoutsSignRules)
         const Rgb rgb = rgbOf(c.colour);
         EXPECT_EQ(std::make_tuple(rgb.red, rgb.green, rgb.blue), std::make_tuple(c.red, c.green, c.blue)) << c.colour;
     }
-}
-
-TEST(ColourValues, ReadsTheNearestPixelAndMinusOneOutsideThePicture)
-{
-    QImage picture(3, 2, QImage::Format_RGB32);
-    picture.fill(Qt::black);
-    picture.setPixelColor(1, 1, QColor(208, 240, 255));
-    EXPECT_EQ(pixelColour(picture, {1.4, 0.6}), 0xFFF0D0);
-    EXPECT_EQ(pixelColour(picture, {0, 0}), 0);
-    for (QPointF outside : {QPointF(2.6, 0), QPointF(-0.6, 1), QPointF(0, 2)})
-        EXPECT_EQ(pixelColour(picture, outside), -1) << outside.x() << ',' << outside.y();
-    EXPECT_EQ(pixelColour(QImage(), {0, 0}), -1);
 }
 
 }  // namespace

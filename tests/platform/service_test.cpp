@@ -11,6 +11,7 @@ namespace {
 
 using platform::ServiceNotifier;
 
+// Its backslashes as the service manager reads them: tests/programs/service_test.cpp.
 TEST(ServiceNotifier, StatusCountsTheDayAndSaysWhatIsMissing)
 {
     std::vector<std::string> sent;
@@ -50,13 +51,6 @@ TEST(ServiceNotifier, StatusCountsTheDayAndSaysWhatIsMissing)
                         R"(STATUS=waiting for \\h\parlow\email7\statements\temp: no \\h\parlow\email7 (/mnt/unc/h/parlow/email7))",
                         watching + "0 mailed today, 0 set aside, last 3.txt set aside at 23:59:52",
                     }));
-}
-
-TEST(ServiceNotifier, DoublesBackslashesThatTheServiceManagerTakesAsEscapes)
-{
-    EXPECT_EQ(platform::forServiceManager(R"(STATUS=watching \\h\parlow\temp: 0 mailed)"),
-              R"(STATUS=watching \\\\h\\parlow\\temp: 0 mailed)");
-    EXPECT_EQ(platform::forServiceManager("READY=1"), "READY=1");
 }
 
 TEST(JournalStream, PrefixesEveryLineWithItsPriorityOnlyOnTheJournal)

@@ -2,8 +2,6 @@
 // and not twice when two runs watch one store. (A crash at any point and a statement that cannot
 // be claimed: run_faults_test.cpp.)
 #include "mailer/handoff/store_session.h"
-#include "platform/error.h"
-#include "settings/settings_store.h"
 #include "tests/reliability/run_rig.h"
 #include "tests/support/pdf_text.h"
 
@@ -29,8 +27,7 @@ const std::string kDetails = "H\t1\tShip\t\t\t\t1.00\t\t\t\t\t\t1.00\t\r\nD\tINV
 /// looks like a shorter statement.
 TEST(Handoff, AStatementStillBeingWrittenIsMailedOnlyWholeAndOnce)
 {
-    RunRig rig;
-    settings::SettingsStore(rig.share.at("config")).save(settings::SettleMs, "300");
+    RunRig rig(300);
     auto brevix = rig.start({"--watch"});
 
     // Three cuts, each by a writer that keeps the file open and by one that opens it for every piece.
@@ -79,8 +76,7 @@ TEST(Handoff, AStatementStillBeingWrittenIsMailedOnlyWholeAndOnce)
 
 TEST(Handoff, TwoWatchingRunsOnOneStoreMailEachStatementOnce)
 {
-    RunRig rig;
-    settings::SettingsStore(rig.share.at("config")).save(settings::SettleMs, "300");
+    RunRig rig(300);
     std::unique_ptr<QProcess> runs[2] = {rig.start({"--watch"}), rig.start({"--watch"})};
     const int count = 200;
     for (int i = 1; i <= count; ++i) {

@@ -14,12 +14,12 @@ namespace reliability {
 
 using Op = FaultFileSystem::Op;
 
-RunRig::RunRig() : local(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")})), fs(local)
+RunRig::RunRig(int settleMs) : local(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")})), fs(local)
 {
     settings::SettingsStore store(share.at("config"));
     store.save(settings::Host, "host");
     store.save(settings::Directory, "7");
-    store.save(settings::SettleMs, "0");
+    store.save(settings::SettleMs, QString::number(settleMs));
     fs.before = [this](Op op, const QString& path) {
         // Whatever the calls so far did, the in folder holds whole requests only.
         violations += partialRequests();

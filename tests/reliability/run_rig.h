@@ -22,7 +22,8 @@ namespace reliability {
 /// requests and nothing else.
 class RunRig {
 public:
-    RunRig();
+    /// A run takes a statement once it stood still for `settleMs`.
+    explicit RunRig(int settleMs = 0);
 
     /// Drops "1.txt" ... "<count>.txt"; those in `notMailed` are marked not to be mailed.
     void drop(int count, const QSet<int>& notMailed = {});

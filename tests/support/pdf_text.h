@@ -8,11 +8,11 @@
 namespace testing_support {
 
 /// A PDF as poppler reads it: its page count, its text (pages ending in a form feed) and the
-/// title and producer of its document information.
+/// title of its document information.
 struct PdfText {
     int pages = 0;
     std::string text;
-    std::string title, producer;
+    std::string title;
 
     explicit PdfText(const std::string& bytes)
     {
@@ -20,9 +20,8 @@ struct PdfText {
             poppler::document::load_from_raw_data(bytes.data(), static_cast<int>(bytes.size())));
         pages = doc ? doc->pages() : 0;
         if (doc) {
-            const auto t = doc->info_key("Title").to_utf8(), p = doc->info_key("Producer").to_utf8();
+            const auto t = doc->info_key("Title").to_utf8();
             title.assign(t.begin(), t.end());
-            producer.assign(p.begin(), p.end());
         }
         for (int i = 0; i < pages; ++i) {
             const auto utf8 = std::unique_ptr<poppler::page>(doc->create_page(i))->text().to_utf8();

