@@ -10,7 +10,6 @@ void ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers, mod
 {
     run.HeaderCount = 0;
     iHeader* current = nullptr;
-    int64_t lineNumber = 0;
     std::vector<std::string_view> f;
     while (!in.atEnd()) {
         const std::string line = in.readLine();
@@ -25,16 +24,14 @@ void ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers, mod
             ++run.HeaderCount;
             if (!headers)
                 headers = std::make_unique<iHeaders>();
-            current = &headers->Add(std::to_string(run.HeaderCount));
+            current = &headers->Add();
             size_t column = 1;
             for (const auto& field : kInvoiceHeaderFields)
                 current->*field.member = text(++column);
-            lineNumber = 0;
         } else if (f[0] == "D") {
             if (!current || f.size() < std::size(kInvoiceLineFields) + 1)
                 continue;
             iDetail record;
-            record.Key = std::to_string(++lineNumber);
             size_t column = 0;
             for (const auto& field : kInvoiceLineFields)
                 record.*field.member = text(++column);

@@ -1,5 +1,5 @@
 #pragma once
-#include "mailer/input/keyed_collection.h"
+#include "mailer/input/record_list.h"
 #include "platform/error.h"
 
 #include <QByteArray>
@@ -73,7 +73,6 @@ inline constexpr RecordField<Detail> kDetailFields[] = {
 
 /// One line of an invoice.
 struct iDetail {
-    std::string Key;
     std::string Invno;
     std::string InvDate;
     std::string PO;
@@ -158,15 +157,15 @@ private:
     mutable uint64_t unpackedIndex_ = UINT64_MAX;
 };
 
-/// An invoice's D line's fields in file order, from column 1 (its key is its number in the invoice).
+/// An invoice's D line's fields in file order, from column 1.
 inline constexpr RecordField<iDetail> kInvoiceLineFields[] = {
     {"InvDet.Invno", &iDetail::Invno}, {"InvDet.InvDate", &iDetail::InvDate}, {"InvDet.PO", &iDetail::PO},
     {"InvDet.Line", &iDetail::Line},   {"InvDet.Part", &iDetail::Part},       {"InvDet.Qty", &iDetail::Qty},
     {"InvDet.Cost", &iDetail::Cost},   {"InvDet.CostCR", &iDetail::CostCR},   {"InvDet.Ext", &iDetail::Ext},
     {"InvDet.ExtCR", &iDetail::ExtCR}, {"InvDet.Tax", &iDetail::Tax}};
 
-/// An invoice's lines, in file order, without keys.
-class idetails : public KeyedCollection<iDetail> {
+/// An invoice's lines, in file order.
+class idetails : public RecordList<iDetail> {
 public:
     iDetail& Add(iDetail line) { return append(std::make_shared<iDetail>(std::move(line))); }
 };
@@ -206,11 +205,11 @@ inline constexpr RecordField<iHeader> kInvoiceHeaderFields[] = {
     {"InvHead.Misc", &iHeader::Misc},     {"InvHead.MiscCR", &iHeader::MiscCR}, {"InvHead.TaxTot", &iHeader::TaxTot},
     {"InvHead.TaxCR", &iHeader::TaxCR},   {"InvHead.Tot", &iHeader::Tot},     {"InvHead.TotCR", &iHeader::TotCR}};
 
-/// The invoices of a detail file, keyed "1", "2", ... by the reader.
-class iHeaders : public KeyedCollection<iHeader> {
+/// The invoices of a detail file, in file order.
+class iHeaders : public RecordList<iHeader> {
 public:
-    /// Appends an empty header, under `sKey` when it is not empty.
-    iHeader& Add(const std::string& sKey = {}) { return append(std::make_shared<iHeader>(), sKey); }
+    /// Appends an empty header.
+    iHeader& Add() { return append(std::make_shared<iHeader>()); }
 };
 
 }  // namespace input

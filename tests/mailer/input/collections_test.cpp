@@ -36,7 +36,7 @@ TEST(Collections, HeadersOutsideOneToCountReachTheCaller)
 {
     iHeaders headers;
     iHeader& first = headers.Add();
-    headers.Add("2");
+    headers.Add();
     EXPECT_EQ(&headers.Item(1), &first);
     for (int32_t outside : {0, 3})
         EXPECT_EQ(errorNumberOf([&] { headers.Item(outside); }), platform::Error::SubscriptOutOfRange) << outside;

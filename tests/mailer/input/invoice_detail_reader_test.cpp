@@ -47,9 +47,9 @@ TEST(InvoiceDetailReader, FillsEveryFieldAsRead)
                   + h.TotCR,
               "Ship 1|Ship 2|Ship 3|Ship 4|100.00|CR|5.00| |7.00||112.00|CR");
     const iDetail& d = r.headers->Item(1).idetails().Item(1);
-    EXPECT_EQ(d.Key + "|" + d.Invno + "|" + d.InvDate + "|" + d.PO + "|" + d.Line + "|" + d.Part + "|"
+    EXPECT_EQ(d.Invno + "|" + d.InvDate + "|" + d.PO + "|" + d.Line + "|" + d.Part + "|"
                   + d.Qty + "|" + d.Cost + "|" + d.CostCR + "|" + d.Ext + "|" + d.ExtCR + "|" + d.Tax,
-              "1| 1001 |06/01/26|PO-7|3|Part / remark|-2|5.00|CR|10.00-|CR|N");
+              " 1001 |06/01/26|PO-7|3|Part / remark|-2|5.00|CR|10.00-|CR|N");
 }
 
 TEST(InvoiceDetailReader, SkipsRecordsItCannotPlace)
