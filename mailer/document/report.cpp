@@ -1,5 +1,6 @@
 #include "mailer/document/report.h"
 
+#include "mailer/document/document_cache.h"
 #include "mailer/document/text_fit.h"
 #include "platform/cp1252.h"
 #include "platform/error.h"
@@ -141,10 +142,12 @@ private:
 
     /// A message too long for one readable line prints as two, the second one line pitch
     /// below the first (8.5 pt on the design's 90-twip grid), each whole however narrow.
-    static bool addTwoLines(Page& page, PageItem& item)
+    bool addTwoLines(Page& page, PageItem& item) const
     {
         constexpr int kLinePitch = 180;
-        const std::vector<std::string> lines = messageLines(item);
+        const std::vector<std::string> lines =
+            report_.cache_ ? messageLines(report_.cache_->metrics(item.style.family, item.style.size), item)
+                           : messageLines(faceMetrics(item.style.family, item.style.size), item);
         if (lines.size() < 2)
             return false;
         PageItem second = item;

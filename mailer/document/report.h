@@ -10,6 +10,8 @@
 
 namespace document {
 
+class DocumentCache;
+
 /// A banded report: a design of sections, a field list, the four events and the layout of
 /// one run onto pages. Subclasses add their sections and handle the events; whatever a
 /// handler raises ends the run and reaches the caller of Run.
@@ -46,6 +48,8 @@ public:
 
 protected:
     void addSection(Section section);
+    /// Measures text with the faces `cache` keeps for the run, rather than anew for each text.
+    void measureWith(DocumentCache& cache) { cache_ = &cache; }
 
     virtual void ActiveReport_ReportStart() {}
     virtual void ActiveReport_DataInitialize() {}
@@ -62,6 +66,7 @@ private:
     std::vector<Section> sections_;
     FieldList fields_;
     Pages pages_;
+    DocumentCache* cache_ = nullptr;
 };
 
 }  // namespace document

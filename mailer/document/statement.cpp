@@ -36,6 +36,7 @@ Statement::Statement(input::modBrevix& run, platform::FileSystem& fs, DocumentCa
 {
     for (const Section& s : cache_.design(&statementDesign))
         addSection(s);
+    measureWith(cache_);
 }
 
 void Statement::ActiveReport_ReportStart() {}

@@ -95,10 +95,9 @@ FittedText fitText(const FaceMetrics& m, const PageItem& item, std::string bytes
     return out;
 }
 
-std::vector<std::string> messageLines(const PageItem& item)
+std::vector<std::string> messageLines(const FaceMetrics& m, const PageItem& item)
 {
     std::string bytes = platform::toCp1252(item.text);
-    const FaceMetrics& m = faceMetrics(item.style.family, item.style.size);
     const double room = item.rect.width();
     if (widthOf(m, bytes, bytes.size()) * kLeast <= room + kSlack)
         return {bytes};

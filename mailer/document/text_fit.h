@@ -42,6 +42,6 @@ FittedText fitText(const FaceMetrics& metrics, const PageItem& item, std::string
 /// A message that must print whole, as the lines it takes (Windows-1252): one while it fits
 /// its box at 70% of its width or more; else two, broken at the blank that makes the wider of
 /// them narrowest, each then narrowed as a value. One long word stays one line.
-std::vector<std::string> messageLines(const PageItem& item);
+std::vector<std::string> messageLines(const FaceMetrics& metrics, const PageItem& item);
 
 }  // namespace document
