@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/held_file.h"
 #include "platform/path_mapper.h"
 
 #include <QString>
@@ -120,6 +121,11 @@ public:
     /// Whether several threads may call it at once, but for the listings and the batch calls,
     /// which only one thread makes while no other calls.
     virtual bool concurrent() const { return false; }
+
+    /// Holds the file at the path (created when missing) under a lock that dies with this process;
+    /// nothing when another holder has it, and `heldBy` then says what the file holds. Raises
+    /// platform::Error when the file cannot be created or opened.
+    virtual std::unique_ptr<HeldFile> holdFile(const QString& path, QString& heldBy);
 
     /// Writes the lines, each followed by CR LF.
     void writeLines(const QString& path, const std::vector<std::string>& lines);

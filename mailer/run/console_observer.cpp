@@ -30,8 +30,7 @@ void ConsoleObserver::printDone(const MailedStatement& done)
 {
     out_ << done.file << "\taccount " << done.account << "\t" << done.pdfPath << "\t"
          << (done.mailed ? "mailed" : "not mailed") << (done.archived ? "" : "\tno archive copy")
-         << (done.handedOffBefore ? "\trecovered: an earlier run had handed it off"
-                                  : done.recovered ? "\trecovered" : "")
+         << (done.recovered ? "\trecovered" : "")
          << std::endl;
 }
 
@@ -45,6 +44,12 @@ void ConsoleObserver::filed(const MailedStatement& done)
 void ConsoleObserver::recovered(const MailedStatement& done)
 {
     printDone(done);
+}
+
+void ConsoleObserver::lost(const MailedStatement& done)
+{
+    out_ << done.file << "\taccount " << done.account << "\t" << done.pdfPath
+         << "\ttaken over by another run, which finishes it" << std::endl;
 }
 
 void ConsoleObserver::setAside(const MailedStatement& done)

@@ -16,6 +16,7 @@ public:
     void filed(const MailedStatement& done) override;
     void recovered(const MailedStatement& done) override;
     void setAside(const MailedStatement& done) override;
+    void lost(const MailedStatement& done) override;
     void failed(const RunFailure& failure) override;
 
     /// Whether a statement was set aside: a run once tells it by its status.

@@ -2,7 +2,6 @@
 
 #include "mailer/run/statement_paths.h"
 #include "platform/cp1252.h"
-#include "platform/file_system.h"
 
 namespace run {
 
@@ -29,26 +28,10 @@ std::vector<std::string> emailRequestLines(const input::modBrevix& run, const QS
     return lines;
 }
 
-PendingRequest requestPaths(const input::modBrevix& run, const QString& runId)
+QString requestDestination(const input::modBrevix& run)
 {
-    const QString account = QStringLiteral("STMT_") + platform::fromCp1252(run.AcctNo);
-    const QString written = runId.isEmpty() ? account + QStringLiteral(".TXT")
-                                            : QLatin1Char('.') + account + QLatin1Char('.') + runId + QStringLiteral(".TXT");
-    return {storeFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + written,
-            inFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + account + QStringLiteral(".TXT")};
-}
-
-PendingRequest writeEmailRequest(platform::FileSystem& fs, const input::modBrevix& run, const QString& pdfName,
-                                 const QStringList& attachments, const QString& runId)
-{
-    const PendingRequest request = requestPaths(run, runId);
-    fs.writeLines(request.written, emailRequestLines(run, pdfName, attachments));
-    return request;
-}
-
-void handOff(platform::FileSystem& fs, const PendingRequest& request)
-{
-    fs.moveReplacing(request.written, request.destination);
+    return inFolder(run.ServerName, run.StoreNumber) + QStringLiteral("\\STMT_") + platform::fromCp1252(run.AcctNo)
+           + QStringLiteral(".TXT");
 }
 
 }  // namespace run

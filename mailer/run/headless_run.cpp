@@ -138,12 +138,20 @@ private:
     int takeStore()
     {
         try {
+            qint64 waited = 0;
             for (QString told;;) {
                 const handoff::StoreSession::Take take = session_.take();
                 if (take == handoff::StoreSession::Take::Taken)
                     return kGoOn;
                 const bool busy = take == handoff::StoreSession::Take::Busy;
                 const QString why = whyNotTaken(busy);
+                // A run once watches a silent holder as long as it takes to tell it ended: only
+                // this run's own clock can tell, never the time another machine wrote down.
+                if (!options_.watch && !busy && !session_.otherSeenBeating() && (waited += 1000) <= handoff::kStaleMs + 2000) {
+                    if (!sleepUnlessStopped(1000, stop_))
+                        return 0;
+                    continue;
+                }
                 if (!options_.watch) {
                     err_ << why << (busy ? "; this run leaves it alone.\n" : ".\n");
                     return 0;
@@ -212,8 +220,9 @@ private:
             }
             for (const MailedStatement& one : done)
                 tookAny = tookAny || (!one.refused && !one.changed);
-            if (done.size() < batch.size())
-                break;  // the rest waits for the next look
+            // The rest waits for the next look, and a store lost meanwhile for this run to hold it again.
+            if (done.size() < batch.size() || !session_.held())
+                break;
             first += batch.size();
         }
         return tookAny;

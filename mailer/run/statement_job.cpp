@@ -70,20 +70,30 @@ void StatementJob::write(const QString& StmtFile, const std::function<void()>& b
     stagedPath_ = exporter.FileName;
 }
 
-void StatementJob::publish(const QString& staged, const QString& pdf, const QString& archiveFolder, bool noEmail,
-                           bool recovering)
+void StatementJob::writeTo(const QString& StmtFile, const QString& DetFile, const QString& target)
+{
+    pdf::PdfExport exporter(fs_, &cache_);
+    exporter.FileName = target;
+    exporter.BetweenPages = betweenPages;
+    render(StmtFile, DetFile, exporter);
+    titleOf(exporter);
+    exporter.finish();
+}
+
+void StatementJob::archiveCopy(const QString& pdf, const QString& archiveFolder, bool noEmail)
 {
     pdfPath_ = pdf;
-    archived_ = false;
-    // Recovery finds a staged PDF already put in place by the run it finishes.
-    if (staged != pdf && (!recovering || fs_.stamp(staged)))
-        fs_.moveReplacing(staged, pdf);
     archive(archiveFolder, noEmail);
 }
 
 void StatementJob::render(const QString& StmtFile, pdf::PdfExport& exporter)
 {
     render(StmtFile, static_cast<document::PageSink&>(exporter));
+    titleOf(exporter);
+}
+
+void StatementJob::titleOf(pdf::PdfExport& exporter) const
+{
     exporter.Title = QStringLiteral("Statement ") + platform::fromCp1252(run_.AcctNo);
     if (!date_.isEmpty())
         exporter.Title += QStringLiteral(" of ") + date_;
@@ -93,6 +103,11 @@ void StatementJob::render(const QString& StmtFile, pdf::PdfExport& exporter)
 
 void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
 {
+    render(StmtFile, detailPathFor(StmtFile), sink);
+}
+
+void StatementJob::render(const QString& StmtFile, const QString& DetFile, document::PageSink& sink)
+{
     run_.StmtPath = StmtFile;
     document::Statement statement(run_, fs_, &cache_.document());
     statement.Run(sink);
@@ -101,8 +116,8 @@ void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
     // The invoice pages follow only when the detail file names at least one invoice; an empty
     // one adds nothing.
     run_.HasDetails = false;
-    run_.DetPath = detailPathFor(StmtFile);
-    if (fs_.isFile(run_.DetPath)) {
+    run_.DetPath = DetFile;
+    if (!DetFile.isEmpty() && fs_.isFile(run_.DetPath)) {
         document::InvoiceDetails details(run_, fs_, &cache_.document());
         InvoicePages invoices(sink, run_);
         details.Run(invoices);

@@ -32,11 +32,6 @@ public:
     /// it raises leaves no file. With a `runId` the PDF is written under the run's staged name
     /// beside its place (stagedPath()) and reaches its place only with publish().
     void write(const QString& StmtFile, const std::function<void()>& beforeFile, const QString& runId = {});
-    /// Moves the staged PDF `staged` to its place `pdf` (when `recovering`, only when it is still
-    /// staged), then makes the archive copy in `archiveFolder`; a PDF not to be mailed then leaves
-    /// the out folder.
-    void publish(const QString& staged, const QString& pdf, const QString& archiveFolder, bool noEmail,
-                 bool recovering = false);
     /// Copies the PDF to the archive folder; never fails visibly. A PDF not to be mailed leaves
     /// the out folder only when its archive copy exists.
     void archive(const QString& archiveFolder, bool noEmail);
@@ -44,6 +39,12 @@ public:
     /// The pages of the statement at StmtFile and, when its detail file exists and names an
     /// invoice, the invoice pages after them, handed to `sink` one by one as they are laid out.
     void render(const QString& StmtFile, document::PageSink& sink);
+    /// The same with the detail file given (none when empty), for files under claimed names.
+    void render(const QString& StmtFile, const QString& DetFile, document::PageSink& sink);
+    /// Writes the PDF of the statement at StmtFile, with the detail file given, whole at `target`.
+    void writeTo(const QString& StmtFile, const QString& DetFile, const QString& target);
+    /// The archive copy of `pdf`, as archive() makes it.
+    void archiveCopy(const QString& pdf, const QString& archiveFolder, bool noEmail);
     /// The same into a PDF, which is titled after the statement ("Statement 12345 of 11/30/26").
     void render(const QString& StmtFile, pdf::PdfExport& exporter);
 
@@ -62,6 +63,8 @@ public:
     const QString& archiveProblem() const { return archiveProblem_; }
 
 private:
+    /// Titles the document after the statement last rendered ("Statement 12345 of 11/30/26").
+    void titleOf(pdf::PdfExport& exporter) const;
 
     input::modBrevix& run_;
     platform::FileSystem& fs_;

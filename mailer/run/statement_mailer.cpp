@@ -1,6 +1,6 @@
 #include "mailer/run/statement_mailer.h"
 
-#include "mailer/handoff/claim.h"
+#include "mailer/handoff/hidden_names.h"
 #include "mailer/handoff/name_check.h"
 #include "mailer/input/statement_reader.h"
 #include "mailer/pdf/render_cache.h"
@@ -52,7 +52,12 @@ QHash<QString, QByteArray> firstOfEachCase(const std::vector<platform::FolderEnt
 StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
                                  StatementObserver& observer, qint64 settleMs)
     : run_(run), fs_(fs), session_(session), observer_(observer), cache_(std::make_unique<pdf::RenderCache>()),
-      job_(run, fs, cache_.get()), settle_(settleMs)
+      job_(run, fs, cache_.get()), documents_(run, fs, job_, run),
+      handoff_(fs, documents_,
+               {storeFolder(run.ServerName, run.StoreNumber), tempFolder(), detailPathFor(tempFolder() + QStringLiteral("\\x")).chopped(2),
+                outFolder(run.ServerName, run.StoreNumber)},
+               session.runId(), [this](const handoff::Attempt& a) { tell(a); }),
+      settle_(settleMs)
 {
     // A statement of thousands of pages must look neither like a hung run to the service manager
     // nor like a dead one to the other runs of the store.
@@ -272,7 +277,6 @@ std::vector<MailedStatement> StatementMailer::mailBatch(const std::vector<platfo
 
 namespace {
 
-/// Equal size and time: what a rename keeps on every file system, whatever it numbers the file.
 MailedStatement fresh(const QString& file)
 {
     MailedStatement result;
@@ -280,10 +284,6 @@ MailedStatement fresh(const QString& file)
     return result;
 }
 
-bool sameFile(const std::optional<platform::FileStamp>& a, const std::optional<platform::FileStamp>& b)
-{
-    return a.has_value() == b.has_value() && (!a || (a->size == b->size && a->mtimeNs == b->mtimeNs));
-}
 
 }  // namespace
 
@@ -322,13 +322,13 @@ void StatementMailer::checkBeforeFiling(Prepared& p, const input::modBrevix& run
     // One request per account in a batch: its name in the in folder is the account's. A
     // request of an account that differs only in letter case would replace the other's on
     // the statement server: it waits until the mail sender took that one.
-    const PendingRequest request = requestPaths(run, session_.runId());
-    const QByteArray waiting = fs_.nameOnDisk(request.destination);
-    if (!waiting.isEmpty() && waiting != bareName(request.destination).toUtf8()) {
+    const QString destination = requestDestination(run);
+    const QByteArray waiting = fs_.nameOnDisk(destination);
+    if (!waiting.isEmpty() && waiting != bareName(destination).toUtf8()) {
         p.waitsFor = QString::fromUtf8(waiting);
         throw Prepared::Waits;
     }
-    p.destination = request.destination.toCaseFolded();
+    p.destination = destination.toCaseFolded();
     if (requests && requests->contains(p.destination))
         throw Prepared::NextBatch;
 }
@@ -347,30 +347,33 @@ void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& j
             throw StatementRefused(onDisk(entry), QStringLiteral("its invoice-detail file %1 is not a regular file")
                                                       .arg(detailPath));
         const bool detailAsLooked = p.detailLooked == detailStamp;
+        handoff::Attempt& a = p.attempt;
+        a.token = handoff::attemptToken(runId, ++attempts_, detailStamp.has_value());
 
         // Checked once the statement is read and before its PDF is created, so a refused statement
         // writes nothing.
         try {
-            job.write(run.StmtPath, [&] { checkBeforeFiling(p, run, detailAsLooked, requests); }, runId);
+            job.write(run.StmtPath, [&] { checkBeforeFiling(p, run, detailAsLooked, requests); },
+                      a.token + QLatin1Char('.') + runId);
         } catch (Prepared::Later later) {
             p.later = later;
         }
         if (p.later == Prepared::Now) {
-            p.staged = job.stagedPath();
+            a.staged = job.stagedPath();
             p.result.pdfPath = job.pdfPath();
         }
         // The detail file is read after the statement's pages are written.
         if (p.later == Prepared::Now && fs_.stamp(detailPath) != detailStamp) {
             dropWritten(p);
-            p.staged.clear();
+            a.staged.clear();
             p.later = Prepared::Changed;
         } else if (p.later == Prepared::Now) {
-            p.statement = run.StmtPath;
-            p.detail = run.HasDetails ? run.DetPath : QString();
-            p.detailStamp = detailStamp;
-            p.archiveFolder = archiveFolder(run.ServerName, run.StoreNumber, platform::fromCp1252(run.StmtRef));
-            p.noEmail = run.NoEmail;
-            p.result.account = platform::fromCp1252(run.AcctNo);
+            a.statement = run.StmtPath;
+            a.detail = detailPath;
+            a.statementStamp = entry.stamp;
+            a.detailStamp = detailStamp;
+            a.filing = StatementDocuments::filingOf(run, run.StmtPath);
+            p.result.account = a.filing.account;
         }
     } catch (...) {
         p.error = std::current_exception();
@@ -423,123 +426,95 @@ bool StatementMailer::finish(Prepared& p, const QStringList& attachments, QSet<Q
         p.result = requeue(p.entry, p.result);
         return true;
     }
-    // The request is written whole before the claim: from the claim on, a request in the store
-    // folder under this run's name means "not handed off yet" to whoever finishes the statement.
-    if (!p.noEmail) {
-        p.request = writeEmailRequest(fs_, run_, bareName(p.result.pdfPath), attachments, session_.runId());
-        requests << p.request->destination.toCaseFolded();
+    // Bound whole before the claim: from the claim on, the bound file in the store folder means
+    // "not handed off yet" to whoever finishes the statement.
+    std::vector<std::string> lines;
+    if (p.attempt.filing.mail) {
+        lines = emailRequestLines(run_, bareName(p.result.pdfPath), attachments);
+        requests << p.attempt.filing.destination.toCaseFolded();
     }
+    handoff_.bind(p.attempt, lines);
     return true;
 }
 
 void StatementMailer::dropWritten(const Prepared& p)
 {
     // Only this run's own files: another run's are never touched.
-    for (const QString& path : {p.request ? p.request->written : QString(), p.staged}) {
-        try {
-            if (!path.isEmpty() && path != p.result.pdfPath)
-                fs_.remove(path);
-        } catch (const platform::Error&) {
-            // Hidden and named after this run: nobody hands it off.
-        }
-    }
-}
-
-bool StatementMailer::claimFor(Prepared& p)
-{
-    const QString& runId = session_.runId();
-    try {
-        handoff::claim(fs_, p.statement, p.detail, runId);
-    } catch (const platform::Error& e) {
-        dropWritten(p);
-        if (e.number() != platform::Error::FileNotFound && e.number() != platform::Error::FileAlreadyExists)
-            throw ClaimFailed(e);
-        // Gone since the look: another run took it, or its writer removed it.
-        p.result = requeue(p.entry, fresh(p.result.file));
-        return false;
-    }
-    // What is claimed must be what was read: a statement or detail file replaced since, or a
-    // detail file dropped since, is taken again once it settles.
-    const bool same = sameFile(fs_.stamp(handoff::claimedPath(p.statement, runId)), p.entry.stamp)
-                      && (p.detail.isEmpty() ? !fs_.stamp(detailPathFor(p.statement))
-                                             : sameFile(fs_.stamp(handoff::claimedPath(p.detail, runId)),
-                                                        p.detailStamp));
-    if (same)
-        return true;
-    handoff::unclaim(fs_, p.statement, p.detail, runId);
-    dropWritten(p);
-    p.result = requeue(p.entry, fresh(p.result.file));
-    return false;
+    handoff_.unbind(p.attempt);
 }
 
 void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
 {
-    if (prepared.empty())
-        return;
-    // Each step is durable before the next one can be seen: the staged PDFs and requests before
-    // the claims, the claims before the PDFs reach the out folder, the PDFs before the hand-offs,
-    // the hand-offs before the claimed files go.
-    fs_.flush();
-    FirstError failed;
-    const std::vector<Prepared*> claimed = claimAll(prepared, failed);
-    fs_.flush();
-    for (Prepared* p : claimed) {
-        run_.StmtPath = p->statement;
-        job_.publish(p->staged, p->result.pdfPath, p->archiveFolder, p->noEmail);
-        p->result.archived = job_.archived();
-        p->result.archiveProblem = job_.archiveProblem();
-    }
-    fs_.flush();
-    const std::vector<Prepared*> done = handOffRequests(claimed, failed);
-    fs_.flush();
-    // Mailed from here on: what is left is tidying up, which a later run finishes if this one ends.
-    for (Prepared* p : done)
-        observer_.filed(p->result);
-    for (Prepared* p : done) {
-        run_.StmtPath = p->statement;
-        handoff::dropClaim(fs_, p->statement, p->detail, session_.runId());
-    }
-    failed.rethrow(run_.StmtPath);
-}
-
-std::vector<StatementMailer::Prepared*> StatementMailer::claimAll(std::vector<Prepared>& prepared, FirstError& failed)
-{
-    // A statement that cannot be claimed stops nothing but itself: the others of the batch are
-    // handed off, then its error ends the run.
-    std::vector<Prepared*> claimed;
+    std::vector<handoff::Attempt*> batch;
+    handingOff_.clear();
     for (Prepared& p : prepared) {
-        run_.StmtPath = p.statement;
-        try {
-            if (claimFor(p))
-                claimed.push_back(&p);
-        } catch (const ClaimFailed&) {
-            failed.keep(p.statement);
-            p.result.changed = true;
-        }
+        batch.push_back(&p.attempt);
+        handingOff_.insert(&p.attempt, &p);
     }
-    return claimed;
+    try {
+        handoff_.handOff(batch, !batch.empty() && session_.stillHeld());
+    } catch (...) {
+        run_.StmtPath = handoff_.failedStatement();
+        afterHandOff(prepared);
+        throw;
+    }
+    afterHandOff(prepared);
 }
 
-std::vector<StatementMailer::Prepared*> StatementMailer::handOffRequests(const std::vector<Prepared*>& claimed,
-                                                                          FirstError& failed)
+void StatementMailer::afterHandOff(std::vector<Prepared>& prepared)
 {
-    // A request that cannot be handed off holds back only its own statement: it stays claimed,
-    // for the next run to finish, and its error ends this one.
-    std::vector<Prepared*> done;
-    for (Prepared* p : claimed) {
-        run_.StmtPath = p->statement;
-        try {
-            if (p->request) {
-                handOff(fs_, *p->request);
-                p->result.mailed = true;
-            }
-            done.push_back(p);
-        } catch (const platform::Error&) {
-            failed.keep(p->statement);
-            p->result.changed = true;
-        }
+    handingOff_.clear();
+    for (Prepared& p : prepared) {
+        if (p.attempt.end == handoff::Attempt::End::Requeued)
+            p.result = requeue(p.entry, fresh(p.result.file));
+        else if (p.attempt.end == handoff::Attempt::End::Failed)
+            p.result.changed = true;
     }
-    return done;
+}
+
+MailedStatement StatementMailer::resultOf(const handoff::Attempt& a, MailedStatement result)
+{
+    using End = handoff::Attempt::End;
+    if (result.file.isEmpty())
+        result.file = handoff::nameOf(a.statement);
+    result.account = a.filing.account;
+    result.pdfPath = a.filing.pdf;
+    result.mailed = a.filing.mail && (a.end == End::Filed || a.end == End::Recovered);
+    result.archived = a.archived.done;
+    result.archiveProblem = a.archived.problem;
+    result.recovered = a.end == End::Recovered;
+    result.lost = a.end == End::Lost;
+    return result;
+}
+
+void StatementMailer::tell(const handoff::Attempt& a)
+{
+    using End = handoff::Attempt::End;
+    Prepared* p = handingOff_.value(&a);
+    const MailedStatement result = resultOf(a, p ? p->result : MailedStatement());
+    if (p)
+        p->result = result;
+    if (a.end == End::Filed)
+        observer_.filed(result);
+    else if (a.end == End::Recovered)
+        observer_.recovered(result);
+    else if (a.end == End::Lost)
+        observer_.lost(result);
+}
+
+std::vector<MailedStatement> StatementMailer::recover(bool clearGarbage)
+{
+    std::vector<MailedStatement> finished;
+    try {
+        for (const handoff::Attempt& a : handoff_.recover(session_.liveness(), clearGarbage))
+            if (a.end == handoff::Attempt::End::Recovered)
+                finished.push_back(resultOf(a, {}));
+    } catch (...) {
+        run_.StmtPath = handoff_.failedStatement();
+        tellFailure();
+        throw;
+    }
+    return finished;
 }
 
 StatementPlace StatementMailer::statementPlace()
@@ -548,7 +523,11 @@ StatementPlace StatementMailer::statementPlace()
         return StatementPlace::Gone;
     if (fs_.isFile(run_.StmtPath))
         return StatementPlace::InTemp;
-    return fs_.isFile(handoff::claimedPath(run_.StmtPath, session_.runId())) ? StatementPlace::Claimed : StatementPlace::Gone;
+    const QString name = handoff::nameOf(run_.StmtPath);
+    for (const platform::FolderEntry& entry : fs_.entries(tempFolder(), handoff::kClaimedPattern, true))
+        if (handoff::parseClaim(entry.name).name == name)
+            return StatementPlace::Claimed;
+    return StatementPlace::Gone;
 }
 
 }  // namespace run

@@ -1,10 +1,10 @@
 #pragma once
-#include "mailer/handoff/claim.h"
+#include "mailer/handoff/handoff.h"
 #include "mailer/handoff/settle_watch.h"
 #include "mailer/handoff/store_session.h"
 #include "mailer/input/mod_brevix.h"
-#include "mailer/run/email_request.h"
 #include "mailer/run/run_failure.h"
+#include "mailer/run/statement_documents.h"
 #include "mailer/run/statement_errors.h"
 #include "mailer/run/statement_job.h"
 #include "mailer/run/statement_observer.h"
@@ -15,6 +15,7 @@
 #include <QString>
 #include <QSet>
 #include <QStringList>
+#include <atomic>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -23,12 +24,11 @@
 namespace run {
 
 /// Takes the statements of a store's temp folder whole and hands each request off exactly once:
-/// a file is taken after it stood still for the settle time; its PDF and archive copy are made
-/// and its request written whole in the store folder; then the statement and its detail file are
-/// claimed by a rename, the request moves into the in folder by one rename, and only then are the
-/// claimed files deleted. A run that ends anywhere in between is finished by recover().
-/// Callers hold the store's lock. Each statement's outcome, and the error that ends a call, is told
-/// to the observer as it happens.
+/// a file is taken after it stood still for the settle time; its PDF is staged and its request
+/// bound in the store folder; then the hand-off (mailer/handoff/handoff.h) claims, publishes and
+/// hands it off. A run that ends anywhere in between is finished by recover(), in this run or
+/// another. Each statement's outcome, and the error that ends a call, is told to the observer as
+/// it happens.
 class StatementMailer {
 public:
     StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
@@ -62,12 +62,10 @@ public:
     /// Skips the statement until its size or modification time change.
     void setAside(const platform::FolderEntry& entry);
 
-    /// Finishes every statement that a run known to be dead claimed and did not finish: puts its
-    /// staged PDF in place, hands its request off when it is still in the store folder (never
-    /// twice), then deletes the claimed files. Gives a detail file claimed without its statement
-    /// its name back.
-    /// With `clearGarbage`, also removes what dead runs wrote and never claimed (a reading of the
-    /// out folder: at the start of a hold, not at every look). In claim_recovery.cpp.
+    /// Finishes every statement that a run known to be dead claimed and did not finish: takes
+    /// its claim over, and unless its request was handed off renders it again, files it and hands
+    /// its request off. With `clearGarbage`, also removes what dead runs wrote and never claimed
+    /// (a reading of the out and store folders: at the start of a hold, not at every look).
     std::vector<MailedStatement> recover(bool clearGarbage = true);
 
     /// Where the statement of the last call is now.
@@ -85,20 +83,13 @@ private:
         std::exception_ptr error;  ///< what rendering it raised
         /// The run values it left, when rendered with values of its own.
         std::optional<input::modBrevix> values;
-        QString statement;
-        QString detail;  ///< empty when it has no detail file to claim
-        std::optional<platform::FileStamp> detailStamp;  ///< the detail file that was read
-        QString staged;  ///< the PDF as written, before its claim
-        QString archiveFolder;
-        bool noEmail = false;
-        std::optional<PendingRequest> request;
+        handoff::Attempt attempt;
         MailedStatement result;
     };
     struct Batch;
 
     std::vector<MailedStatement> mailBatch(const std::vector<platform::FolderEntry>& batch,
                                            const QStringList& attachments, bool goOnAfterRefusal);
-    std::vector<MailedStatement> recoverClaims(bool clearGarbage);
     /// Tells the observer the error being raised, where the statement it concerns is now.
     void tellFailure();
     QString tempFolder() const;
@@ -128,18 +119,13 @@ private:
     void renderTogether(std::vector<Prepared>& batch, size_t first);
     /// Refuses a statement whose document would land on another statement's file.
     void checkCaseTwins(const input::modBrevix& run, const platform::FolderEntry& entry, const QString& pdf);
-    /// Claims the statement; false (and everything of it undone) when it changed or another run
-    /// took it first.
-    bool claimFor(Prepared& p);
     /// Claims, publishes and hands off the statements of a batch, each step durable before the
     /// next; raises the first error once the others are handed off.
     void handOffAll(std::vector<Prepared>& prepared);
-    std::vector<Prepared*> claimAll(std::vector<Prepared>& prepared, FirstError& failed);
-    std::vector<Prepared*> handOffRequests(const std::vector<Prepared*>& claimed, FirstError& failed);
-    /// Finishes one claim of a dead run; nothing when another run finished it meanwhile.
-    std::optional<MailedStatement> finishClaim(const QString& temp, const handoff::ClaimName& claim);
-    /// Removes what dead runs wrote and never claimed, once their claims are finished.
-    void clearDeadRuns();
+    /// Tells the observer how an attempt ended.
+    void tell(const handoff::Attempt& a);
+    void afterHandOff(std::vector<Prepared>& prepared);
+    static MailedStatement resultOf(const handoff::Attempt& a, MailedStatement result);
     /// Removes what the run wrote for a statement it does not hand off.
     void dropWritten(const Prepared& p);
 
@@ -149,6 +135,11 @@ private:
     StatementObserver& observer_;
     std::unique_ptr<pdf::RenderCache> cache_;
     StatementJob job_;
+    StatementDocuments documents_;
+    handoff::Handoff handoff_;
+    std::atomic<quint64> attempts_{0};
+    /// The statements of the batch being handed off, by their attempt.
+    QHash<const handoff::Attempt*, Prepared*> handingOff_;
     handoff::SettleWatch settle_;
     QHash<QByteArray, platform::FileStamp> setAside_;
     /// The detail file of each statement of the last look, as it stood then.

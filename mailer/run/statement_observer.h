@@ -20,8 +20,8 @@ struct MailedStatement {
     bool changed = false;
     /// A run that ended before it was done had claimed it; this run finished it.
     bool recovered = false;
-    /// Recovered and its request found already in the in folder: that run had handed it off.
-    bool handedOffBefore = false;
+    /// Another run took it over while this run looked dead; that run finishes it.
+    bool lost = false;
     /// Why it was set aside (a StatementRefused); null when it was not.
     std::exception_ptr refused;
 };
@@ -38,6 +38,8 @@ public:
     virtual void recovered(const MailedStatement&) {}
     /// Left in the temp folder for a person to look at; the run goes on.
     virtual void setAside(const MailedStatement&) {}
+    /// Taken over by another run while this one looked dead: that run finishes it.
+    virtual void lost(const MailedStatement&) {}
     /// The error that ends the run, as the operator reads it.
     virtual void failed(const RunFailure&) {}
 };
@@ -49,6 +51,7 @@ public:
     void filed(const MailedStatement& s) override { for (StatementObserver* o : all_) o->filed(s); }
     void recovered(const MailedStatement& s) override { for (StatementObserver* o : all_) o->recovered(s); }
     void setAside(const MailedStatement& s) override { for (StatementObserver* o : all_) o->setAside(s); }
+    void lost(const MailedStatement& s) override { for (StatementObserver* o : all_) o->lost(s); }
     void failed(const RunFailure& f) override { for (StatementObserver* o : all_) o->failed(f); }
 
 private:

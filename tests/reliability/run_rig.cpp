@@ -1,6 +1,6 @@
 #include "tests/reliability/run_rig.h"
 
-#include "mailer/handoff/claim.h"
+#include "mailer/handoff/hidden_names.h"
 #include "mailer/run/headless_run.h"
 #include "settings/settings_store.h"
 

@@ -1,4 +1,4 @@
-#include "mailer/handoff/claim.h"
+#include "mailer/handoff/hidden_names.h"
 #include "mailer/handoff/name_check.h"
 #include "mailer/handoff/settle_watch.h"
 #include "mailer/handoff/store_session.h"
@@ -67,90 +67,133 @@ TEST(NameCheck, ServerNamesAndStoreNumbersArePlainNames)
         EXPECT_FALSE(handoff::isPlainName(QString::fromUtf8(name))) << name;
 }
 
-TEST(Claim, NamesAreHiddenCarryTheRunAndLeadBack)
+TEST(HiddenNames, EachNameLeadsBackToItsStatementAttemptAndOwner)
 {
-    const QString run = handoff::makeRunId("ws-2.example", 4711, 0x1a2b);
-    EXPECT_EQ(handoff::claimedPath("\\\\h\\s\\temp\\12345.txt", run), "\\\\h\\s\\temp\\.12345.txt.ws-2example-4711-1a2b.claimed");
-    const struct {
-        const char* hidden;
-        const char* name;
-        const char* run;
-    } cases[] = {
-        {".12345.txt.ws-2example-4711-1a2b.claimed", "12345.txt", "ws-2example-4711-1a2b"},
-        {".12345.txt.claimed", "12345.txt", ""},  // an earlier version's claim
-        {".a.b-1-f.txt.claimed", "a.b-1-f.txt", ""},
-        {"12345.txt", "", ""},
-        {".claimed", "", ""},
-        {".12345.txt.XXXXXX", "", ""},
-    };
-    for (const auto& c : cases) {
-        const handoff::ClaimName claim = handoff::parseClaim(c.hidden);
-        EXPECT_EQ(claim.name, c.name) << c.hidden;
-        EXPECT_EQ(claim.runId, c.run) << c.hidden;
+    const QString run = handoff::newRunId(), other = handoff::newRunId();
+    ASSERT_TRUE(handoff::isRunId(run));
+    ASSERT_NE(run, other);
+    const QString t = handoff::attemptToken(run, 7, true);
+    EXPECT_TRUE(handoff::tokenHasDetail(t));
+    EXPECT_FALSE(handoff::tokenHasDetail(handoff::attemptToken(run, 7, false)));
+    EXPECT_EQ(handoff::runOfToken(t), run);
+
+    const QString claimed = handoff::claimedPath("\\\\h\\s\\temp\\a.b.txt", t, other);
+    EXPECT_EQ(claimed, "\\\\h\\s\\temp\\.a.b.txt." + t + "." + other + ".claimed");
+    const handoff::ClaimName claim = handoff::parseClaim(handoff::nameOf(claimed));
+    EXPECT_EQ(claim.name, "a.b.txt");
+    EXPECT_EQ(claim.token, t);
+    EXPECT_EQ(claim.owner, other);
+    const handoff::StagedName staged = handoff::parseStaged(handoff::nameOf(handoff::stagedPath("o\\1.0105.PDF", t, run)));
+    EXPECT_EQ(staged.name, "1.0105.PDF");
+    EXPECT_EQ(staged.writer, run);
+    for (const bool mail : {true, false}) {
+        const handoff::RequestName bound = handoff::parseRequest(handoff::nameOf(handoff::requestPath("s", "AB.1", t, mail)));
+        EXPECT_EQ(bound.account, "AB.1");
+        EXPECT_EQ(bound.token, t);
+    }
+    EXPECT_EQ(handoff::parseHeartbeat(handoff::nameOf(handoff::heartbeatPath("s", run))), run);
+    // Names of other kinds, earlier versions' and temporary files are none of these.
+    for (const char* text : {"12345.txt", ".12345.txt.claimed", ".12345.txt.ws-2-4711-1a2b.claimed", ".claimed",
+                             ".12345.txt.XXXXXX", ".STMT_1.TXT", ".brevix.ws1-1-1.alive"}) {
+        EXPECT_EQ(handoff::parseClaim(text).name, "") << text;
+        EXPECT_EQ(handoff::parseStaged(text).name, "") << text;
+        EXPECT_EQ(handoff::parseRequest(text).token, "") << text;
+        EXPECT_EQ(handoff::parseHeartbeat(text), "") << text;
     }
 }
 
-// Two runs of one store on mounts that do not carry the lock: the heartbeat tells them apart.
+// Two runs of one store: what one judges of the other, by its own clock only.
 class SessionTest : public ::testing::Test {
 protected:
     SessionTest() : fs(platform::PathMapper({tree.path(), {}, {}})) { tree.mkdir("host/parlow/email7"); }
-    std::unique_ptr<handoff::StoreSession> session(const char* host, qint64 pid)
+    /// A run as another workstation sees it: it knows nothing of this process's runs.
+    std::unique_ptr<handoff::StoreSession> session(handoff::Whereabouts where = elsewhere())
     {
-        return std::make_unique<handoff::StoreSession>(fs, kLock, "brevix --watch", [this] { return now; }, host, pid);
+        handoff::Liveness::Options options;
+        options.self = where;
+        options.clock = [this] { return now; };
+        options.processGone = [this](qint64 pid) { return pid == gonePid; };
+        options.knowsOwnRuns = false;
+        return std::make_unique<handoff::StoreSession>(fs, kLock, "brevix --watch", options);
+    }
+    static handoff::Whereabouts elsewhere()
+    {
+        static int n = 0;
+        return {QStringLiteral("ws%1").arg(++n), 4711, 4026531836, QStringLiteral("boot-%1").arg(n)};
     }
     static constexpr const char* kLock = "\\\\host\\parlow\\email7\\brevix.lock";
     testing_support::TempTree tree;
     platform::LocalFileSystem fs;
     qint64 now = 1'000'000;
+    qint64 gonePid = -1;
 };
 
-TEST_F(SessionTest, ARunIsDeadOnceItsHeartbeatIsGoneStaleOrItsProcessEnded)
+TEST_F(SessionTest, ARunIsDeadOnlyOnceThisRunSawItsBeatStandStillOrItsProcessEnd)
 {
-    auto a = session("ws1", 4711);
+    using State = handoff::Liveness::State;
+    auto a = session();
     ASSERT_EQ(a->take(), handoff::StoreSession::Take::Taken);
-    auto b = session("ws2", 4712);
+    auto b = session();
     const QString aId = a->runId();
-    EXPECT_FALSE(b->isDead(aId));
-    now += handoff::kStaleMs;
-    EXPECT_FALSE(b->isDead(aId));
+    EXPECT_EQ(b->liveness().judge(aId), State::Unknown);  // first sight tells nothing
+    now += handoff::kStaleMs - 1;
+    EXPECT_EQ(b->liveness().judge(aId), State::Unknown);
     a->beat();  // a beat keeps it alive however long it runs
+    EXPECT_EQ(b->liveness().judge(aId), State::Alive);
     now += handoff::kStaleMs;
-    EXPECT_FALSE(b->isDead(aId));
-    now += 1;
-    EXPECT_TRUE(b->isDead(aId));
-    EXPECT_FALSE(b->isDead(b->runId()));
+    EXPECT_EQ(b->liveness().judge(aId), State::Dead);
 
-    // On its own host, a run whose process is gone is dead at once.
-    auto c = session("ws2", 999'999'999);
+    // A deleted heartbeat is only a beat that stands still: dead after the same wait, not at once.
+    auto c = session();
     c->beat();
-    EXPECT_TRUE(b->isDead(c->runId()));
-    c->end();  // ended: its heartbeat file is gone
-    EXPECT_TRUE(session("ws3", 1)->isDead(c->runId()));
+    EXPECT_EQ(b->liveness().judge(c->runId()), State::Unknown);
+    QFile::remove(tree.at("host/parlow/email7/.brevix." + c->runId() + ".alive"));
+    EXPECT_EQ(b->liveness().judge(c->runId()), State::Alive);  // it changed
+    now += handoff::kStaleMs - 1;
+    EXPECT_EQ(b->liveness().judge(c->runId()), State::Unknown);
+
+    // A process gone is proof only on the same machine and in the same process namespace; a
+    // cloned workstation's host name is not.
+    handoff::Whereabouts here = elsewhere(), clone = here, container = here;
+    clone.bootId = "another boot";
+    container.pidNamespace = 4026532000;
+    gonePid = 4711;
+    auto d = session(here);
+    d->beat();
+    EXPECT_EQ(session(here)->liveness().judge(d->runId()), State::Dead);
+    EXPECT_EQ(session(clone)->liveness().judge(d->runId()), State::Unknown);
+    EXPECT_EQ(session(container)->liveness().judge(d->runId()), State::Unknown);
+    handoff::Whereabouts hidden = here;
+    hidden.bootId.clear();  // a service with ProcSubset=pid
+    EXPECT_EQ(session(hidden)->liveness().judge(d->runId()), State::Unknown);
 }
 
 TEST_F(SessionTest, ALockThatDoesNotReachTheServerIsToldByTheHeartbeat)
 {
-    auto a = session("ws1", 4711);
+    auto a = session();
     ASSERT_EQ(a->take(), handoff::StoreSession::Take::Taken);
-    // A second mount whose lock is granted although ws1 holds it: simulated by a lock file that
-    // names ws1 while nobody holds the lock.
+    // A second mount whose lock is granted although another run holds it: simulated by a lock
+    // file that names that run while nobody holds the lock.
     const std::string text = tree.read("host/parlow/email7/brevix.lock");
-    ASSERT_NE(text, "");
+    a->beat();
+    const QString alive = tree.at("host/parlow/email7/.brevix." + a->runId() + ".alive");
+    QFile::copy(alive, alive + ".kept");
     a.reset();
+    QFile::rename(alive + ".kept", alive);
     tree.write("host/parlow/email7/brevix.lock", text);
-    tree.write("host/parlow/email7/.brevix.ws1-4711-f4240.alive", "run ws1-4711-f4240\nbeat 1000000\n");
-    auto b = session("ws2", 4712);
+    auto b = session();
     EXPECT_EQ(b->take(), handoff::StoreSession::Take::NotCarried);
-    EXPECT_TRUE(b->busyHolder().startsWith("brevix --watch, process 4711 on ")) << b->busyHolder().toStdString();
+    EXPECT_FALSE(b->otherSeenBeating());
+    EXPECT_TRUE(b->busyHolder().startsWith("brevix --watch, process 4711 on ws")) << b->busyHolder().toStdString();
     EXPECT_EQ(tree.read("host/parlow/email7/brevix.lock"), text);  // left as it was
-    now += handoff::kStaleMs + 1;
+    now += handoff::kStaleMs;
     EXPECT_EQ(b->take(), handoff::StoreSession::Take::Taken);
 }
 
 TEST_F(SessionTest, AHolderLetsGoWhenItsLockFileIsDeletedReplacedOrRewritten)
 {
     for (const char* how : {"deleted", "replaced", "names another run"}) {
-        auto a = session("ws1", 4711);
+        auto a = session();
         ASSERT_EQ(a->take(), handoff::StoreSession::Take::Taken) << how;
         EXPECT_TRUE(a->stillHeld());
         const QString lock = tree.at("host/parlow/email7/brevix.lock");

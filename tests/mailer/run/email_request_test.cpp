@@ -47,25 +47,11 @@ TEST(EmailRequest, KeepsWindows1252BytesAsRead)
     EXPECT_EQ(lines[3], "ATTACH=statements\\out\\Caf\xE9.0105.PDF");
 }
 
-TEST(EmailRequest, IsWrittenInTheStoreFolderThenMovedWholeIntoTheInFolderReplacingAWaitingOne)
+TEST(EmailRequest, GoesToTheInFolderUnderItsAccountWithTrailingBlanksKept)
 {
-    testing_support::TempTree tree;
-    tree.mkdir("host/parlow/email7");
-    platform::LocalFileSystem fs(platform::PathMapper({tree.path(), {}, {}}));
     input::modBrevix r = statement();
     r.AcctNo = "12345 ";
-
-    const PendingRequest request = writeEmailRequest(fs, r, "12345.0105.PDF", {}, "ws1-42-a");
-    EXPECT_EQ(request.destination, "\\\\host\\parlow\\email7\\in\\STMT_12345 .TXT");
-    EXPECT_THROW(handOff(fs, request), platform::Error);  // no in folder yet
-    EXPECT_TRUE(tree.exists("host/parlow/email7/.STMT_12345 .ws1-42-a.TXT"));
-
-    tree.mkdir("host/parlow/email7/in");
-    tree.write("host/parlow/email7/in/STMT_12345 .TXT", "an older request");
-    handOff(fs, request);
-    EXPECT_EQ(tree.read("host/parlow/email7/in/STMT_12345 .TXT"),
-              "[EMAIL]\r\nMAILTO=\r\nSUBJECT=TORVIK HARDWARE STATEMENT 0105\r\nATTACH=statements\\out\\12345.0105.PDF\r\n");
-    EXPECT_FALSE(tree.exists("host/parlow/email7/.STMT_12345 .ws1-42-a.TXT"));
+    EXPECT_EQ(requestDestination(r), "\\\\host\\parlow\\email7\\in\\STMT_12345 .TXT");
 }
 
 }  // namespace

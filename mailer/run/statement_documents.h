@@ -1,0 +1,31 @@
+#pragma once
+#include "mailer/handoff/handoff.h"
+#include "mailer/input/mod_brevix.h"
+#include "mailer/run/statement_job.h"
+
+namespace run {
+
+/// The documents of a store's statements, as the hand-off asks for them: read from the file,
+/// rendered into a PDF, archived.
+class StatementDocuments : public handoff::Documents {
+public:
+    /// `run`: the server, the store and the colours; `job` renders and archives with them.
+    StatementDocuments(const input::modBrevix& run, platform::FileSystem& fs, StatementJob& job, input::modBrevix& jobValues);
+
+    QString detailOf(const QString& statement) override;
+    handoff::Filing describe(const QString& statement, const QString& file) override;
+    void render(const QString& statement, const QString& file, const QString& detailFile,
+                const QString& staged) override;
+    handoff::Archived archive(const handoff::Filing& filing) override;
+
+    /// What the statement just read into `values` is filed and mailed as.
+    static handoff::Filing filingOf(const input::modBrevix& values, const QString& statement);
+
+private:
+    const input::modBrevix& run_;
+    platform::FileSystem& fs_;
+    StatementJob& job_;
+    input::modBrevix& jobValues_;
+};
+
+}  // namespace run
