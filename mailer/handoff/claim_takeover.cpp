@@ -53,6 +53,14 @@ private:
 
 }  // namespace
 
+QString Handoff::boundOf(const QString& token)
+{
+    for (const platform::FolderEntry& entry : fs_.entries(folders_.store, QStringLiteral(".*.") + token + QStringLiteral(".TXT"), true))
+        if (parseRequest(entry.name).token == token)
+            return folders_.store + QLatin1Char('\\') + entry.name;
+    return {};
+}
+
 QSet<QString> Handoff::claimedTokens()
 {
     QSet<QString> tokens;
@@ -106,24 +114,58 @@ bool Handoff::takeOver(Attempt& a, const QString& owner)
             throw;
         }
     }
+    try {
+        finishTaken(a);
+    } catch (const Error& e) {
+        // Taken over from this run in turn, while it looked dead: the other run finishes it.
+        if (!gone(e) || fs_.stamp(mine(a.statement, a.token)))
+            throw;
+        a.end = Attempt::End::Finished;
+    }
+    return true;
+}
+
+void Handoff::finishTaken(Attempt& a)
+{
+    const QString s = mine(a.statement, a.token);
     a.filing = documents_.describe(a.statement, s);
-    a.bound = boundPath(a.filing.account, a.token, a.filing.mail);
-    if (!fs_.stamp(a.bound)) {
+    // Found by its token, not by what the claimed file says: that may not be what was bound.
+    a.bound = boundOf(a.token);
+    if (a.bound.isEmpty()) {
         // Handed off by the run it was taken from: only the tidying up is left.
         dropOwnedClaims(a);
         a.end = Attempt::End::Finished;
-        return true;
+        return;
     }
-    const QString detail = tokenHasDetail(a.token) ? takeDetail(a) : QString();
-    if (a.filing.mail && !saysWhatItShould(fs_.readFile(a.bound), a.filing.requestLines))
-        fs_.writeLines(a.bound, a.filing.requestLines);
+    QString detail = tokenHasDetail(a.token) ? takeDetail(a) : QString();
+    const bool asBound = a.bound == boundPath(a.filing.account, a.token, a.filing.mail)
+                         && (!a.filing.mail || saysWhatItShould(fs_.readFile(a.bound), a.filing.requestLines));
+    if (!asBound) {
+        // The run that bound it read another file than the one claimed: its request is void,
+        // and what is claimed goes on as a new attempt of this run's.
+        Attempt again = a;
+        again.token = newToken(tokenHasDetail(a.token));
+        bind(again, a.filing.requestLines);
+        try {
+            fs_.moveReplacing(s, mine(a.statement, again.token));
+        } catch (const Error&) {
+            unbind(again);
+            throw;
+        }
+        if (!detail.isEmpty()) {
+            fs_.moveReplacing(detail, mine(a.detail, again.token));
+            detail = mine(a.detail, again.token);
+        }
+        a = again;
+    }
+    const QString claimed = mine(a.statement, a.token);
     a.staged = stagedPath(a.filing.pdf, a.token, runId_);
-    documents_.render(a.statement, s, detail, a.staged);
+    documents_.render(a.statement, claimed, detail, a.staged);
     if (!fs_.stamp(a.bound)) {
         fs_.remove(a.staged);
         dropOwnedClaims(a);
         a.end = Attempt::End::Finished;
-        return true;
+        return;
     }
     fs_.moveReplacing(a.staged, a.filing.pdf);
     a.archived = documents_.archive(a.filing);
@@ -137,7 +179,6 @@ bool Handoff::takeOver(Attempt& a, const QString& owner)
         a.end = Attempt::End::Finished;
     }
     dropOwnedClaims(a);
-    return true;
 }
 
 void Handoff::dropOwnedClaims(const Attempt& a)

@@ -191,9 +191,17 @@ bool Handoff::publish(Attempt& a)
     } catch (const Error& e) {
         if (!gone(e, a.staged))
             throw;
-        // Taken away as a dead run's garbage while this run looked dead: made again.
-        documents_.render(a.statement, s, tokenHasDetail(a.token) ? mine(a.detail, a.token) : QString(), a.staged);
-        fs_.moveReplacing(a.staged, a.filing.pdf);
+        // Taken away as a dead run's garbage while this run looked dead: made again, unless the
+        // statement went with it.
+        try {
+            documents_.render(a.statement, s, tokenHasDetail(a.token) ? mine(a.detail, a.token) : QString(), a.staged);
+            fs_.moveReplacing(a.staged, a.filing.pdf);
+        } catch (const Error& again) {
+            if (again.number() != Error::FileNotFound || fs_.stamp(s))
+                throw;
+            end(a, Attempt::End::Lost);
+            return false;
+        }
     }
     a.archived = documents_.archive(a.filing);
     return true;

@@ -5,6 +5,7 @@
 
 #include <QSet>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -110,6 +111,8 @@ public:
     Handoff(platform::FileSystem& fs, Documents& documents, StoreFolders folders, QString runId,
             std::function<void(const Attempt&)> told);
 
+    /// A token for this run's next attempt.
+    QString newToken(bool withDetail) { return attemptToken(runId_, ++attempts_, withDetail); }
     /// The bound file of an attempt, in the store folder.
     QString boundPath(const QString& account, const QString& token, bool mail) const;
     /// Writes an attempt's bound file whole (its request lines, or an empty marker).
@@ -143,6 +146,9 @@ private:
     void end(Attempt& a, Attempt::End how);
 
     bool takeOver(Attempt& a, const QString& owner);
+    void finishTaken(Attempt& a);
+    /// The bound file of a token in the store folder; empty when there is none.
+    QString boundOf(const QString& token);
     QString takeDetail(const Attempt& a);
     /// Drops the claimed files of an attempt this run took over, its detail file under any owner.
     void dropOwnedClaims(const Attempt& a);
@@ -157,6 +163,7 @@ private:
     QString runId_;
     std::function<void(const Attempt&)> told_;
     QString failedStatement_;
+    std::atomic<quint64> attempts_{0};
 };
 
 }  // namespace handoff

@@ -348,7 +348,7 @@ void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& j
                                                       .arg(detailPath));
         const bool detailAsLooked = p.detailLooked == detailStamp;
         handoff::Attempt& a = p.attempt;
-        a.token = handoff::attemptToken(runId, ++attempts_, detailStamp.has_value());
+        a.token = handoff_.newToken(detailStamp.has_value());
 
         // Checked once the statement is read and before its PDF is created, so a refused statement
         // writes nothing.
@@ -374,6 +374,17 @@ void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& j
             a.detailStamp = detailStamp;
             a.filing = StatementDocuments::filingOf(run, run.StmtPath);
             p.result.account = a.filing.account;
+        }
+    } catch (const platform::Error& e) {
+        // Gone under the reading: another run took it since the look, or its writer removed it.
+        if (e.number() == platform::Error::FileNotFound
+            && (fs_.stamp(run.StmtPath) != std::optional<platform::FileStamp>(entry.stamp)
+                || fs_.stamp(detailPathFor(run.StmtPath)) != p.detailLooked)) {
+            dropWritten(p);
+            p.attempt.staged.clear();
+            p.later = Prepared::Changed;
+        } else {
+            p.error = std::current_exception();
         }
     } catch (...) {
         p.error = std::current_exception();

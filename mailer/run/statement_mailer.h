@@ -137,7 +137,6 @@ private:
     StatementJob job_;
     StatementDocuments documents_;
     handoff::Handoff handoff_;
-    std::atomic<quint64> attempts_{0};
     /// The statements of the batch being handed off, by their attempt.
     QHash<const handoff::Attempt*, Prepared*> handingOff_;
     handoff::SettleWatch settle_;

@@ -136,7 +136,8 @@ TEST(HostileInput, AStatementOfOneHundredThousandLinesIsFiledWhole)
             << path.toStdString();
 }
 
-TEST(HostileInput, AFileDeletedBetweenListingAndReadingEndsTheRunWithItsName)
+// Another run took it, or its writer removed it: nothing of it is this run's business any more.
+TEST(HostileInput, AFileGoneBetweenListingAndReadingIsLeftAlone)
 {
     RunRig rig;
     rig.drop(1);
@@ -144,16 +145,9 @@ TEST(HostileInput, AFileDeletedBetweenListingAndReadingEndsTheRunWithItsName)
         if (op == Op::Read && path.endsWith("\\1.txt"))
             QFile::remove(rig.storeFolder("statements/temp/1.txt"));
     };
-    EXPECT_EQ(rig.once(), 1);
-    const std::string message =
-        "Error 53: File not found\nwhile processing the statement \\\\host\\parlow\\email7\\statements\\temp\\1.txt "
-        "(" + rig.storeFolder("statements/temp/1.txt").toStdString() + ").\n"
-        "The statement file is no longer in the temp folder.\n";
-    EXPECT_EQ(rig.err.str(), message);
-    EXPECT_EQ(rig.changed, QStringList());
-    rig.inject = nullptr;
     EXPECT_EQ(rig.once(), 0);
-    EXPECT_EQ(rig.out.str(), "");
+    EXPECT_EQ(rig.err.str() + rig.out.str(), "");
+    EXPECT_EQ(rig.changed, QStringList());
 }
 
 }  // namespace

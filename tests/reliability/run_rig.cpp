@@ -32,8 +32,9 @@ RunRig::RunRig(int settleMs) : local(platform::PathMapper({share.uncRoot(), shar
             violations += unsoundToDelete(name);
         if (inject)
             inject(op, path);
-        // A run's heartbeat is its own business, not a change to the store's files.
-        if (FaultFileSystem::changesDisk(op) && !path.contains(QLatin1String("\\.brevix.")))
+        // A run's heartbeat and lock are its own business, not a change to the store's files.
+        if (FaultFileSystem::changesDisk(op) && !path.contains(QLatin1String("\\.brevix."))
+            && !path.endsWith(QLatin1String("\\brevix.lock")))
             changed << path;
     };
 }
