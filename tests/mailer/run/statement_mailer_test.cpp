@@ -8,6 +8,8 @@
 
 #include <QDirIterator>
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -116,9 +118,9 @@ TEST_F(StatementMailerTest, WhatWasMailedBeforeAnErrorIsToldWithIt)
     share.drop("1.txt", statementText("1"));
     share.drop("2.txt", statementText("2"));
     reliability::FaultFileSystem faults(fs);
-    int pdfs = 0;
+    QSet<QString> pdfs;
     faults.before = [&](reliability::FaultFileSystem::Op op, const QString& path) {
-        if (op == reliability::FaultFileSystem::Op::Write && path.contains("\\out\\.") && ++pdfs == 2)
+        if (op == reliability::FaultFileSystem::Op::Write && path.contains("\\out\\.") && (pdfs << path).size() == 2)
             throw platform::Error(platform::Error::DiskFull, path);
     };
     EXPECT_EQ(once(&faults), 1);
