@@ -14,7 +14,8 @@
 # Usage: bench/smb_speed.sh [BUILD_FOLDER] [COUNT]   (exit 77: skipped, with the reason)
 #   ROUNDS (default 3); OPS_COUNT: statements of the traced runs (default 100, 0: none);
 #   SMB_HOST (default 127.0.0.5, clear of the test suite's server on 127.0.0.1);
-#   LOGO=FILE another logo, LOGO= none; STEP_LIMIT: seconds any one run may take (default 900).
+#   LOGO=FILE another logo, LOGO= none; STEP_LIMIT: seconds any one run may take (default 900);
+#   KEEP_TRACES=FOLDER keeps the traces there.
 #   The server's folders lie in $TMPDIR (default /tmp).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -51,6 +52,24 @@ cc -O2 -o "$LOCAL/handoff_floor" "$here/handoff_floor.c"
 mount_workstation "$SMB_DIR/ws" "$MNT"
 VIEW=$MNT/$SMB_HOST  # the shares as the workstation sees them
 
+# Each run is bounded by STEP_LIMIT and waited for in the background, so that a signal reaches
+# the cleanup at once; the cleanup ends the run first (timeout passes the signal on).
+STEP=""
+step() {
+  timeout -k 10 "$step_limit" "$@" &
+  STEP=$!
+  local status=0
+  wait "$STEP" || status=$?
+  STEP=""
+  return $status
+}
+stop_step() {
+  [ -n "$STEP" ] || return 0
+  kill -TERM "$STEP" 2>/dev/null
+  for _ in $(seq 75); do kill -0 "$STEP" 2>/dev/null || return 0; sleep 0.2; done
+}
+SMB_CLEANUP_HOOKS+=(stop_step)
+
 # A store of its own for each run: fresh folders on the server, COUNT statements in its temp.
 make_store() {  # store number, statements
   local s=$1
@@ -62,13 +81,13 @@ make_store() {  # store number, statements
 drop_store() { rm -rf "$SRV/parlow/email$1" "$SRV/tarnlnk/TVK$1"; }
 files_in() { find "$1" -maxdepth 1 -type f ! -name '.*' | wc -l; }
 run_brevix() {  # store number, output file
-  TORVIK_UNC_ROOT=$MNT TORVIK_HOME=$LOCAL/install XDG_CONFIG_HOME=$LOCAL/config \
-    timeout -k 10 "$step_limit" "$brevix" --once --server "$SMB_HOST" --store "$1" >"$2" 2>"$2.err" \
+  step env TORVIK_UNC_ROOT="$MNT" TORVIK_HOME="$LOCAL/install" XDG_CONFIG_HOME="$LOCAL/config" \
+    "$brevix" --once --server "$SMB_HOST" --store "$1" >"$2" 2>"$2.err" \
     || { echo "brevix --once failed ($?): $(tail -3 "$2.err")" >&2; exit 1; }
 }
 run_floor() {  # store number, output file
   local st=$VIEW/parlow/email$1
-  timeout -k 10 "$step_limit" "$LOCAL/handoff_floor" "$st/statements/temp" "$st/statements/out" "$st" "$st/in" \
+  step "$LOCAL/handoff_floor" "$st/statements/temp" "$st/statements/out" "$st" "$st/in" \
     "$VIEW/tarnlnk/TVK$1/STATEMENTS/0105" "floor$1" >"$2" || { echo "the floor failed ($?)" >&2; exit 1; }
 }
 now() { date +%s.%N; }
@@ -94,9 +113,10 @@ for r in $(seq 1 "$rounds"); do
     || { echo "brevix mailed $(files_in "$SRV/parlow/email$bstore/in") of $count statements: $(head -3 "$LOCAL/brevix$r.out.err")" >&2; exit 1; }
   b=$(rate "$count" "$start" "$end")
 
-  anchor_line=$(ANCHOR_LOGO="$logo" timeout -k 10 "$step_limit" /usr/bin/python3 "$anchor" "$VIEW/parlow/anchor$r/in" "$VIEW/parlow/anchor$r/out")
+  step env ANCHOR_LOGO="$logo" /usr/bin/python3 "$anchor" "$VIEW/parlow/anchor$r/in" "$VIEW/parlow/anchor$r/out" >"$LOCAL/anchor$r.out" \
+    || { echo "the anchor failed ($?)" >&2; exit 1; }
   [ "$(files_in "$anchor_dir/out")" -eq "$count" ] || { echo "the anchor wrote $(files_in "$anchor_dir/out") of $count PDFs" >&2; exit 1; }
-  a=$(echo "$anchor_line" | sed -n 's/.*: \([0-9.]*\) statements\/s.*/\1/p')
+  a=$(sed -n 's/.*: \([0-9.]*\) statements\/s.*/\1/p' "$LOCAL/anchor$r.out")
 
   start=$(now); run_floor "$fstore" "$LOCAL/floor$r.out"; end=$(now)
   [ "$(files_in "$SRV/parlow/email$fstore/in")" -eq "$count" ] || { echo "the floor handed off $(files_in "$SRV/parlow/email$fstore/in") of $count" >&2; exit 1; }
@@ -118,22 +138,25 @@ echo "load average:  $(cut -d' ' -f1-3 /proc/loadavg)"
 # Every call that names a path on the mount, or a descriptor open on it (not execve, whose
 # arguments name it); a call strace splits around a thread switch is counted once, at its start.
 count_calls() {  # trace file, statements, label
-  grep -F "$MNT" "$1" | grep -v -e '^[0-9]* *<\.\.\. ' -e '^[0-9]* *execve(' | sed -E 's/^[0-9]+ +//; s/\(.*//' | sort | uniq -c | sort -rn |
-    awk -v n="$2" -v label="$3" '{ total += $1; calls[NR] = $2; counts[NR] = $1 } END {
-      printf "%s: %.1f calls on the share per statement (%d statements)\n", label, total / n, n
+  grep -F "$MNT" "$1" | grep -v -e '^[0-9]* *<\.\.\. ' -e '^[0-9]* *execve(' >"$1.share" || true
+  local folders; folders=$(grep -cE '^[0-9]+ +(newfstatat|statx|stat|lstat)\(.*S_IFDIR' "$1.share" || true)
+  sed -E 's/^[0-9]+ +//; s/\(.*//' "$1.share" | sort | uniq -c | sort -rn |
+    awk -v n="$2" -v label="$3" -v folders="$folders" '{ total += $1; calls[NR] = $2; counts[NR] = $1 } END {
+      printf "%s: %.1f calls on the share per statement (%d statements; %.1f of them stat a folder)\n", label, total / n, n, folders / n
       line = " "
       for (i = 1; i <= NR; ++i) line = line sprintf(" %s %.2f", calls[i], counts[i] / n)
       print line }'
+  [ -z "${KEEP_TRACES:-}" ] || cp "$1" "$1.share" "$KEEP_TRACES/"
 }
 echo "calls on the share's paths (strace -f -y -e trace=%file,%desc, $ops_count statements):"
 make_store 301 "$ops_count"
-TORVIK_UNC_ROOT=$MNT TORVIK_HOME=$LOCAL/install XDG_CONFIG_HOME=$LOCAL/config \
-  timeout -k 10 "$step_limit" strace -f -qq -y -e trace=%file,%desc -o "$LOCAL/brevix.trace" \
-  "$brevix" --once --server "$SMB_HOST" --store 301 >"$LOCAL/traced.out" 2>&1 || { echo "brevix under strace failed: $(tail -3 "$LOCAL/traced.out")" >&2; exit 1; }
+step env TORVIK_UNC_ROOT="$MNT" TORVIK_HOME="$LOCAL/install" XDG_CONFIG_HOME="$LOCAL/config" \
+  strace -f -qq -y -e trace=%file,%desc -o "$LOCAL/brevix.trace" "$brevix" --once --server "$SMB_HOST" --store 301 >"$LOCAL/traced.out" 2>&1 || { echo "brevix under strace failed: $(tail -3 "$LOCAL/traced.out")" >&2; exit 1; }
 [ "$(files_in "$SRV/parlow/email301/in")" -eq "$ops_count" ] || { echo "brevix under strace mailed $(files_in "$SRV/parlow/email301/in") of $ops_count" >&2; exit 1; }
 count_calls "$LOCAL/brevix.trace" "$ops_count" brevix
 make_store 302 "$ops_count"
 st=$VIEW/parlow/email302
-timeout -k 10 "$step_limit" strace -f -qq -y -e trace=%file,%desc -o "$LOCAL/floor.trace" "$LOCAL/handoff_floor" \
-  "$st/statements/temp" "$st/statements/out" "$st" "$st/in" "$VIEW/tarnlnk/TVK302/STATEMENTS/0105" floor302 >/dev/null
+step strace -f -qq -y -e trace=%file,%desc -o "$LOCAL/floor.trace" "$LOCAL/handoff_floor" \
+  "$st/statements/temp" "$st/statements/out" "$st" "$st/in" "$VIEW/tarnlnk/TVK302/STATEMENTS/0105" floor302 >/dev/null \
+  || { echo "the floor under strace failed" >&2; exit 1; }
 count_calls "$LOCAL/floor.trace" "$ops_count" floor
