@@ -35,20 +35,21 @@ bool saysWhatItShould(const std::string& text, const std::vector<std::string>& l
 class Judged {
 public:
     explicit Judged(Liveness& liveness, const QString& self) : liveness_(liveness), self_(self) {}
-    bool dead(const QString& run)
+    Liveness::State state(const QString& run)
     {
         if (run == self_)
-            return true;  // this run's own claims left over: it is between batches
-        auto known = dead_.find(run);
-        if (known == dead_.end())
-            known = dead_.insert(run, liveness_.isDead(run));
+            return Liveness::State::Ended;  // this run's own claims left over: it is between batches
+        auto known = states_.find(run);
+        if (known == states_.end())
+            known = states_.insert(run, liveness_.judge(run));
         return *known;
     }
+    bool dead(const QString& run) { return state(run) >= Liveness::State::Dead; }
 
 private:
     Liveness& liveness_;
     const QString& self_;
-    QHash<QString, bool> dead_;
+    QHash<QString, Liveness::State> states_;
 };
 
 }  // namespace
@@ -97,7 +98,7 @@ std::vector<Attempt> Handoff::recover(Liveness& liveness, bool clearDead)
             returnOrphanDetail(claim);
     }
     if (clearDead)
-        clearGarbage([&judged](const QString& run) { return judged.dead(run); }, claimed);
+        clearGarbage([&judged](const QString& run) { return judged.state(run); }, claimed);
     failed.rethrow(failedStatement_);
     return finished;
 }
@@ -258,9 +259,10 @@ void Handoff::returnOrphanDetail(const ClaimName& claim)
     }
 }
 
-void Handoff::clearGarbage(const std::function<bool(const QString&)>& dead, const QSet<QString>& claimed)
+void Handoff::clearGarbage(const std::function<Liveness::State(const QString&)>& stateOf, const QSet<QString>& claimed)
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    constexpr Liveness::State Dead = Liveness::State::Dead;
     const auto removeQuietly = [this](const QString& path) {
         try {
             fs_.remove(path);
@@ -269,15 +271,18 @@ void Handoff::clearGarbage(const std::function<bool(const QString&)>& dead, cons
         }
     };
     for (const platform::FolderEntry& entry : fs_.entries(folders_.out, QStringLiteral(".*"), true))
-        if (const StagedName staged = parseStaged(entry.name); !staged.name.isEmpty() && dead(staged.writer))
+        if (const StagedName staged = parseStaged(entry.name); !staged.name.isEmpty() && stateOf(staged.writer) >= Dead)
             removeQuietly(folders_.out + QLatin1Char('\\') + entry.name);
     for (const platform::FolderEntry& entry : fs_.entries(folders_.store, QStringLiteral(".*"), true)) {
         const QString path = folders_.store + QLatin1Char('\\') + entry.name;
-        if (const QString run = parseHeartbeat(entry.name); !run.isEmpty() && run != runId_ && dead(run))
+        if (const QString run = parseHeartbeat(entry.name); !run.isEmpty() && run != runId_ && stateOf(run) >= Dead)
             removeQuietly(path);
+        // A bound file without a claim: its binder may be paused just before its claim, unless its
+        // run is known to be over.
         const RequestName bound = parseRequest(entry.name);
         if (!bound.token.isEmpty() && !claimed.contains(bound.token) && runOfToken(bound.token) != runId_
-            && now - entry.stamp.mtimeNs / 1'000'000 > kStrayAgeMs)
+            && (stateOf(runOfToken(bound.token)) == Liveness::State::Ended
+                || now - entry.stamp.mtimeNs / 1'000'000 > kStrayAgeMs))
             removeQuietly(path);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "mailer/handoff/first_error.h"
 #include "mailer/handoff/hidden_names.h"
+#include "mailer/handoff/liveness.h"
 #include "platform/file_system.h"
 
 #include <QSet>
@@ -40,8 +41,6 @@
 //     renders again. Stray bound files (no claim of T) go only when a week old: the binder may
 //     be paused just before its claim.
 namespace handoff {
-
-class Liveness;
 
 /// What a statement is filed and mailed as, read from it by the run.
 struct Filing {
@@ -155,7 +154,7 @@ private:
     void returnOrphanDetail(const ClaimName& claim);
     /// The tokens of the statement claims in the temp folder.
     QSet<QString> claimedTokens();
-    void clearGarbage(const std::function<bool(const QString&)>& dead, const QSet<QString>& claimed);
+    void clearGarbage(const std::function<Liveness::State(const QString&)>& stateOf, const QSet<QString>& claimed);
 
     platform::FileSystem& fs_;
     Documents& documents_;

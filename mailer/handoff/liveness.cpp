@@ -111,7 +111,7 @@ Liveness::State Liveness::judge(const QString& runId)
     if (options_.knowsOwnRuns) {
         std::lock_guard<std::mutex> lock(processRuns().mutex);
         if (processRuns().started.contains(runId))
-            return processRuns().live.contains(runId) ? State::Alive : State::Dead;
+            return processRuns().live.contains(runId) ? State::Alive : State::Ended;
     }
     QString text;
     try {
@@ -127,7 +127,7 @@ Liveness::State Liveness::judge(const QString& runId)
     there.bootId = heartbeatValue(text, QLatin1String("boot"));
     if (!text.isEmpty() && options_.self.sharesProcessesWith(there)
         && options_.processGone(heartbeatValue(text, QLatin1String("pid")).toLongLong()))
-        return State::Dead;
+        return State::Ended;
     // Judged by this run's own clock only: how long it has seen the same beat.
     const qint64 now = options_.clock();
     auto seen = seen_.find(runId);

@@ -45,7 +45,8 @@ public:
     enum class State {
         Unknown,  ///< not watched long enough to tell
         Alive,    ///< seen beating, or a live run of this process
-        Dead,     ///< ended in this process, its process gone from this machine, or still for kStaleMs
+        Dead,     ///< seen standing still for kStaleMs: maybe only paused
+        Ended,    ///< known to be over: ended in this process, or its process gone from this machine
     };
     struct Options {
         Whereabouts self = Whereabouts::ofThisProcess();
@@ -59,7 +60,7 @@ public:
 
     Liveness(platform::FileSystem& fs, QString storeFolder, Options options);
     State judge(const QString& runId);
-    bool isDead(const QString& runId) { return judge(runId) == State::Dead; }
+    bool isDead(const QString& runId) { return judge(runId) >= State::Dead; }
     const Options& options() const { return options_; }
 
     /// The runs of this process, started and ended: a run id of this process is alive exactly

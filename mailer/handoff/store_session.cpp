@@ -72,7 +72,7 @@ StoreSession::Take StoreSession::take()
     const QString other = heartbeatValue(before, QLatin1String("run"));
     if (!other.isEmpty() && other != runId_) {
         const Liveness::State state = liveness_.judge(other);
-        if (state != Liveness::State::Dead) {
+        if (state < Liveness::State::Dead) {
             // Granted, yet another run beats in the file: the lock stays on this machine.
             busyHolder_ = firstLine(before);
             otherAlive_ = state == Liveness::State::Alive;

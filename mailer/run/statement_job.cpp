@@ -44,7 +44,8 @@ StatementJob::StatementJob(input::modBrevix& run, platform::FileSystem& fs, pdf:
 
 StatementJob::~StatementJob() = default;
 
-void StatementJob::write(const QString& StmtFile, const std::function<void()>& beforeFile, const QString& runId)
+void StatementJob::write(const QString& StmtFile, const std::function<void()>& beforeFile,
+                         const std::function<QString(const QString&)>& staging)
 {
     pdfPath_.clear();
     stagedPath_.clear();
@@ -55,7 +56,7 @@ void StatementJob::write(const QString& StmtFile, const std::function<void()>& b
         if (beforeFile)
             beforeFile();
         pdfPath_ = pdfPathFor(StmtFile, platform::fromCp1252(run_.StmtRef));
-        return runId.isEmpty() ? pdfPath_ : stagedPathFor(pdfPath_, runId);
+        return staging ? staging(pdfPath_) : pdfPath_;
     };
     exporter.BetweenPages = betweenPages;
     try {
@@ -63,7 +64,7 @@ void StatementJob::write(const QString& StmtFile, const std::function<void()>& b
         exporter.finish();
     } catch (const platform::Error& e) {
         // The operator knows the PDF by its name, not by the run's staged one.
-        if (runId.isEmpty() || e.file() != exporter.FileName)
+        if (!staging || e.file() != exporter.FileName)
             throw;
         throw platform::Error(e.number(), e.description(), pdfPath_);
     }

@@ -29,9 +29,10 @@ public:
     /// Reads the statement at StmtFile, with its invoice details when a detail file lies beside
     /// it, and writes its PDF page by page. Sets StmtPath, DetPath and HasDetails; the reader sets
     /// the mail values. Errors reach the caller. `beforeFile` runs once the statement is read and before the PDF is created; what
-    /// it raises leaves no file. With a `runId` the PDF is written under the run's staged name
-    /// beside its place (stagedPath()) and reaches its place only with publish().
-    void write(const QString& StmtFile, const std::function<void()>& beforeFile, const QString& runId = {});
+    /// it raises leaves no file. With `staging`, the PDF is written under the name it gives for the
+    /// PDF's place (stagedPath()), and reaches its place by the hand-off.
+    void write(const QString& StmtFile, const std::function<void()>& beforeFile,
+               const std::function<QString(const QString&)>& staging = {});
     /// Copies the PDF to the archive folder; never fails visibly. A PDF not to be mailed leaves
     /// the out folder only when its archive copy exists.
     void archive(const QString& archiveFolder, bool noEmail);

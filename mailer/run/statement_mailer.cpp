@@ -354,7 +354,7 @@ void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& j
         // writes nothing.
         try {
             job.write(run.StmtPath, [&] { checkBeforeFiling(p, run, detailAsLooked, requests); },
-                      a.token + QLatin1Char('.') + runId);
+                      [&](const QString& pdf) { return handoff::stagedPath(pdf, a.token, runId); });
         } catch (Prepared::Later later) {
             p.later = later;
         }

@@ -85,10 +85,4 @@ QString bareName(const QString& path)
     return name;
 }
 
-QString stagedPathFor(const QString& path, const QString& runId)
-{
-    const qsizetype cut = path.lastIndexOf(QLatin1Char('\\'));
-    return path.left(cut + 1) + QLatin1Char('.') + path.mid(cut + 1) + QLatin1Char('.') + runId;
-}
-
 }  // namespace run

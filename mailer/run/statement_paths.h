@@ -26,10 +26,6 @@ QString detailPathFor(const QString& StmtPath);
 /// extension (any letter case) replaced by "." + StmtRef + ".PDF".
 QString pdfPathFor(const QString& StmtPath, const QString& StmtRef);
 
-/// Where a run writes a document before its statement is claimed: a hidden name carrying the
-/// run's id beside `path`, so that no other run can ever publish or remove it.
-QString stagedPathFor(const QString& path, const QString& runId);
-
 /// The text after the last backslash or slash.
 QString bareName(const QString& path);
 

@@ -90,6 +90,62 @@ brevix_on 1 --once >/dev/null || fail "a run after the kills failed"
 echo "   $kills kills; $(grep -c mailed "$SMB_DIR"/watch1.out || true) and $(grep -c mailed "$SMB_DIR"/watch2.out || true) lines mailed by ws1 and ws2"
 grep -q "not carried to the file server" "$SMB_DIR"/watch*.err || fail "no run said that the lock is not carried"
 
+# Runs brevix as workstation $2 on a machine of its own name $1: its own host name and process ids,
+# the rest of this machine shared (a container, or a cloned image).
+brevix_as() {
+  local host=$1 ws=$2; shift 2
+  local mnt=$MNT1; [ "$ws" = 2 ] && mnt=$MNT2
+  XDG_CONFIG_HOME=$CONFIG TORVIK_UNC_ROOT=$mnt unshare --uts --pid --fork --mount --mount-proc \
+    sh -c 'hostname "$0" && exec "$@"' "$host" "$BREVIX" "$@"
+}
+# Two watches on machines named $1 and $2, a mail sender running, 200 statements: each once.
+two_machines() {
+  reset_store
+  start_sender
+  for i in $(seq 5001 5200); do drop_statement "$i"; done
+  brevix_as "$1" 1 --watch >"$SMB_DIR/m1.out" 2>"$SMB_DIR/m1.err" & BACKGROUND+=($!)
+  brevix_as "$2" 2 --watch >"$SMB_DIR/m2.out" 2>"$SMB_DIR/m2.err" & BACKGROUND+=($!)
+  wait_until 300 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 200 ] && [ -z \"\$(find '$STORE/statements/temp' '$STORE/statements/tempdet' -mindepth 1)\" ]" \
+    || fail "not done in time: $(sent_count) sent; ws1: $(tail -3 "$SMB_DIR/m1.err"); ws2: $(tail -3 "$SMB_DIR/m2.err")"
+  sleep 2
+  stop_watches
+  stop_sender
+  check_sent 200
+  ! grep -q "^Error\|<3>" "$SMB_DIR"/m1.err "$SMB_DIR"/m2.err || fail "a run failed: $(grep -h "Error" "$SMB_DIR"/m?.err | head -3)"
+}
+
+if [ -n "${ONLY_STOP:-}" ]; then :; elif unshare --uts --pid --fork --mount --mount-proc true 2>/dev/null; then
+  echo "== two workstations of the same host name (cloned images, containers): each once"
+  two_machines store0007 store0007
+  echo "== two workstations whose names are alike in their first 32 characters: each once"
+  two_machines store0007-frontcounter-workstation-a store0007-frontcounter-workstation-b
+else
+  echo "== (no namespaces here: the same-host-name cases are left out)"
+fi
+
+echo "== a workstation stopped for 40 s mid-batch while the other takes over: each once, nothing left"
+reset_store
+start_sender
+for i in $(seq 6001 6150); do drop_statement "$i"; done
+brevix_on 1 --watch >"$SMB_DIR/s1.out" 2>"$SMB_DIR/s1.err" & BACKGROUND+=($!)
+wait_until 30 pgrep -f "^$BREVIX --watch" >/dev/null || fail "ws1 did not start"
+S1=$(pgrep -f "^$BREVIX --watch")  # the program itself, not the shell that started it
+# Stopped at its first hand-off: the rest of its batch is claimed and not yet handed off.
+wait_until 120 bash -c "find '$STORE/in' '$SENT' -type f | grep -q ." || fail "ws1 handed nothing off: $(cat "$SMB_DIR/s1.err")"
+kill -STOP "$S1"
+brevix_on 2 --watch >"$SMB_DIR/s2.out" 2>"$SMB_DIR/s2.err" & BACKGROUND+=($!)
+sleep 40
+kill -CONT "$S1"
+wait_until 300 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 150 ] && [ -z \"\$(find '$STORE/statements/temp' '$STORE/statements/tempdet' -mindepth 1)\" ]" \
+  || fail "not done in time: $(sent_count) sent; ws1: $(tail -3 "$SMB_DIR/s1.err"); ws2: $(tail -3 "$SMB_DIR/s2.err")"
+sleep 2
+stop_watches
+stop_sender
+check_sent 150
+grep -q "recovered" "$SMB_DIR/s2.out" || fail "ws2 finished none of the stopped run's claims: ws1 said $(tail -3 "$SMB_DIR/s1.out"; cat "$SMB_DIR/s1.err"); ws2 said $(head -3 "$SMB_DIR/s2.out"; cat "$SMB_DIR/s2.err")"
+! grep -q "^Error\|<3>" "$SMB_DIR"/s1.err "$SMB_DIR"/s2.err || fail "a run failed: $(grep -h "Error" "$SMB_DIR"/s?.err | head -3)"
+echo "   ws1: $(grep -c "mailed" "$SMB_DIR/s1.out") mailed, $(grep -c "taken over" "$SMB_DIR/s1.out") taken over; ws2: $(grep -c "recovered" "$SMB_DIR/s2.out") recovered"
+
 echo "== the lock file deleted while held: the holder stops, the next one takes over, each once"
 reset_store
 brevix_on 1 --watch >"$SMB_DIR/w1.out" 2>"$SMB_DIR/w1.err" & W1=$!; BACKGROUND+=($W1)

@@ -160,7 +160,7 @@ TEST_F(SessionTest, ARunIsDeadOnlyOnceThisRunSawItsBeatStandStillOrItsProcessEnd
     gonePid = 4711;
     auto d = session(here);
     d->beat();
-    EXPECT_EQ(session(here)->liveness().judge(d->runId()), State::Dead);
+    EXPECT_EQ(session(here)->liveness().judge(d->runId()), State::Ended);
     EXPECT_EQ(session(clone)->liveness().judge(d->runId()), State::Unknown);
     EXPECT_EQ(session(container)->liveness().judge(d->runId()), State::Unknown);
     handoff::Whereabouts hidden = here;
