@@ -4,6 +4,7 @@
 #include "platform/unix_handles.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -74,17 +75,32 @@ void syncFolder(const QByteArray& hostPath, const QString& path, LocalFileSystem
         ::fsync(dir.get());
 }
 
+QByteArray randomSuffix()
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray suffix(6, 'x');
+    for (char& c : suffix)
+        c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+    return suffix;
+}
+
 /// A hidden temporary beside `target`, flushed and renamed over `target` at commit.
 class TempFile : public FileWriter {
 public:
+    /// A hidden name is written in place: nobody but its writer knows it before it is whole.
     TempFile(QByteArray target, QString path, LocalFileSystem::PendingSync* pending, const PathMapper& mapper)
-        : target_(std::move(target)), path_(std::move(path)), pending_(pending), mapper_(mapper),
-          folderBefore_(mapper.folderStamp(target_))
+        : target_(std::move(target)), path_(std::move(path)), pending_(pending), mapper_(mapper)
     {
         const QByteArray folder = folderOf(target_);
         const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1);
-        temp_ = folder + "/." + base + ".XXXXXX";
-        out_ = UniqueFd(::mkostemp(temp_.data(), O_CLOEXEC));
+        inPlace_ = base.startsWith('.');
+        // Created with its final mode: no second call to set it.
+        for (int attempt = 0; !out_.valid() && attempt < 8; ++attempt) {
+            temp_ = inPlace_ ? target_ : folder + "/." + base + "." + randomSuffix();
+            out_ = UniqueFd(::open(temp_.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | (inPlace_ ? O_TRUNC : O_EXCL), 0666));
+            if (!out_.valid() && (inPlace_ || errno != EEXIST))
+                break;
+        }
         if (!out_.valid())
             throw openError(errno, target_, path_);
     }
@@ -102,13 +118,12 @@ public:
     {
         if (!pending_ && ::fsync(out_.get()) != 0)
             throw Error::fromErrno(errno, path_);
-        ::fchmod(out_.get(), 0644);
         if (::close(out_.release()) != 0)
             throw Error::fromErrno(errno, path_);
-        if (::rename(temp_.constData(), target_.constData()) != 0)
+        if (!inPlace_ && ::rename(temp_.constData(), target_.constData()) != 0)
             throw Error::fromErrno(errno, path_);
         committed_ = true;
-        mapper_.noteCreated(target_, folderBefore_);
+        mapper_.noteCreated(target_);
         syncFolder(target_, path_, pending_);
     }
 
@@ -117,7 +132,7 @@ private:
     QString path_;
     LocalFileSystem::PendingSync* pending_;
     const PathMapper& mapper_;
-    qint64 folderBefore_;
+    bool inPlace_ = false;
     QByteArray temp_;
     UniqueFd out_;
     bool committed_ = false;
@@ -362,9 +377,13 @@ std::optional<FileStamp> LocalFileSystem::stamp(const QString& path)
 
 QByteArray LocalFileSystem::nameOnDisk(const QString& path)
 {
-    const std::optional<QString> mapped = mapper_.toHost(path);
+    EntryLook look;
+    look.indexWillDo = true;  // a twin another program adds within a look is seen at the next
+    const std::optional<QString> mapped = mapper_.toHost(path, &look);
+    if (!mapped || look.state == EntryLook::NotThere)
+        return {};
     struct stat target;
-    if (!mapped || ::lstat(QFile::encodeName(*mapped).constData(), &target) != 0)
+    if (look.state != EntryLook::There && ::lstat(QFile::encodeName(*mapped).constData(), &target) != 0)
         return {};
     const QByteArray hostPath = QFile::encodeName(*mapped);
     const QByteArray asked = QFile::encodeName(path.section(QLatin1Char('\\'), -1));
@@ -457,11 +476,9 @@ void LocalFileSystem::writeFile(const QString& path, const std::string& bytes)
 void LocalFileSystem::remove(const QString& path)
 {
     const QByteArray h = host(path);
-    const qint64 before = mapper_.folderStamp(h);
     if (::unlink(h.constData()) != 0)
         throw openError(errno == EISDIR ? EACCES : errno, h, path);
-    mapper_.noteRemoved(h, before);
-}
+    }
 
 void LocalFileSystem::copyReplacing(const QString& from, const QString& to)
 {
@@ -476,7 +493,6 @@ void LocalFileSystem::rename(const QString& from, const QString& to)
     const qsizetype cut = to.lastIndexOf(QLatin1Char('\\'));
     const bool sameFolder = cut >= 0 && from.lastIndexOf(QLatin1Char('\\')) == cut && from.left(cut) == to.left(cut);
     const QByteArray target = sameFolder ? folderOf(source) + '/' + QFile::encodeName(to.mid(cut + 1)) : host(to);
-    const qint64 before = mapper_.folderStamp(target);
     if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
         int err = errno;
         if (err == EINVAL || err == ENOSYS) {
@@ -500,7 +516,7 @@ void LocalFileSystem::rename(const QString& from, const QString& to)
             throw openError(err, target, to);
         }
     }
-    mapper_.noteCreated(target, before);
+    mapper_.noteCreated(target);
     syncFolder(target, to, pending_.get());
 }
 
@@ -545,9 +561,8 @@ void LocalFileSystem::moveReplacing(const QString& from, const QString& to)
 {
     const QByteArray source = host(from);
     const QByteArray target = host(to);
-    const qint64 before = mapper_.folderStamp(target);
     if (::rename(source.constData(), target.constData()) == 0) {
-        mapper_.noteCreated(target, before);
+        mapper_.noteCreated(target);
         syncFolder(target, to, pending_.get());
         return;
     }

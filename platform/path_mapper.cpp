@@ -55,6 +55,9 @@ struct PathMapper::FolderIndexes {
         /// The folder changed so shortly before it was read that a name added in the same tick of
         /// the file system's clock would leave its time unchanged: read it again next time.
         bool racy = true;
+        /// The look in which its time was last found unchanged: within a look it is trusted
+        /// without asking again, and kept current by this program's own changes.
+        quint64 checked = 0;
         /// A hash of each case-folded name, not the names: an out folder or archive of a million
         /// statements would otherwise hold hundreds of megabytes, and grow for as long as a
         /// service runs. Only a name that exists in another spelling is looked for on disk.
@@ -64,6 +67,7 @@ struct PathMapper::FolderIndexes {
     };
     std::mutex mutex;
     QHash<QByteArray, Index> folders;
+    quint64 look = 1;
     /// The folders resolved since the last look at the share: the host path as written, to the
     /// folder that exists.
     QHash<QString, QString> resolved;
@@ -73,16 +77,24 @@ struct PathMapper::FolderIndexes {
     /// The name of an entry of `folder` equal to `name` but for letter case, or `name` itself.
     /// Folders are read without holding the lock, so that threads mapping paths at once do not
     /// wait for each other's reading.
-    QString matchCase(const QString& folder, const QString& name)
+    QString matchCase(const QString& folder, const QString& name, bool trustLook)
     {
         const QByteArray key = QFile::encodeName(folder);
-        const qint64 stamp = stampOf(key);
         const quint64 hash = hashOf(name);
         bool current = false;
+        qint64 stamp = -1;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            auto it = folders.constFind(key);
-            if (it != folders.constEnd() && stamp >= 0 && it->stamp == stamp && !it->racy) {
+            auto it = folders.find(key);
+            if (trustLook && it != folders.end() && it->checked == look) {
+                stamp = it->stamp;
+            } else {
+                // Asked once a look: a folder's time costs a round trip on a network share.
+                stamp = stampOf(key);
+                if (it != folders.end() && stamp >= 0 && it->stamp == stamp && !it->racy)
+                    it->checked = look;
+            }
+            if (it != folders.end() && it->checked == look) {
                 if (!it->names.contains(hash))
                     return name;
                 auto known = it->spellings.constFind(hash);
@@ -92,7 +104,7 @@ struct PathMapper::FolderIndexes {
             }
         }
         if (!current) {
-            Index index{stamp, nowNs() - stamp < kRacyNs, {}, {}};
+            Index index{stamp, nowNs() - stamp < kRacyNs, 0, {}, {}};
             if (const UniqueDir dir = openDir(key.constData()))
                 while (dirent* e = ::readdir(dir.get()))
                     index.names.insert(hashOf(QFile::decodeName(e->d_name)));
@@ -100,6 +112,7 @@ struct PathMapper::FolderIndexes {
             const bool listed = index.names.contains(hash);
             {
                 std::lock_guard<std::mutex> lock(mutex);
+                index.checked = index.racy ? 0 : look;
                 folders[key] = std::move(index);
             }
             if (!listed)
@@ -128,6 +141,14 @@ struct PathMapper::FolderIndexes {
             }
         }
         return found;
+    }
+
+    /// Whether the folder's index, trusted in this look, holds no spelling of the name.
+    bool knownAbsent(const QString& folder, const QString& name)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = folders.constFind(QFile::encodeName(folder));
+        return it != folders.constEnd() && it->checked == look && !it->names.contains(hashOf(name));
     }
 
     std::optional<QString> resolvedFolder(const QString& written)
@@ -181,7 +202,7 @@ std::optional<QString> appendComponents(const QString& root, const QStringList& 
         QString name = part;
         if (resolving && !entryExists(host + QLatin1Char('/') + name)) {
             // No other spelling means nothing of this name: no need to look again.
-            name = indexes.matchCase(host, name);
+            name = indexes.matchCase(host, name, true);
             resolving = name != part && entryExists(host + QLatin1Char('/') + name);
         }
         host += QLatin1Char('/') + name;
@@ -193,16 +214,22 @@ std::optional<QString> appendComponents(const QString& root, const QStringList& 
     EntryLook seen;
     const QString& part = parts.back();
     QString name = part;
+    const bool hidden = part.startsWith(QLatin1Char('.'));
     if (!resolving) {
+        seen.state = EntryLook::NotThere;
+    } else if (hidden && !look) {
+        // A hidden name is one this program made up (a staged file, a request, a claim), always
+        // spelled alike: the path is the same whether it exists or not.
+        seen.state = EntryLook::NotLooked;
+    } else if ((!look || look->indexWillDo) && indexes.knownAbsent(host, part)) {
         seen.state = EntryLook::NotThere;
     } else if (::lstat(QFile::encodeName(host + QLatin1Char('/') + name).constData(), &seen.st) == 0) {
         seen.state = EntryLook::There;
-    } else if (part.startsWith(QLatin1Char('.'))) {
-        // A hidden name is one this program made up (a staged file, a request, a claim), always
-        // spelled alike: no need to look the folder through for other spellings of it.
+    } else if (hidden) {
         seen.state = EntryLook::NotThere;
     } else {
-        name = indexes.matchCase(host, name);
+        // A state asked for (does it exist, how does it stand) is asked of the folder as it is now.
+        name = indexes.matchCase(host, name, !look || look->indexWillDo);
         seen.state = name == part ? EntryLook::NotThere : EntryLook::NotLooked;
     }
     if (look)
@@ -237,49 +264,26 @@ QString envOr(const char* name, const QString& fallback)
 
 PathMapper::PathMapper(PathRoots roots) : roots_(std::move(roots)), indexes_(std::make_shared<FolderIndexes>()) {}
 
-qint64 PathMapper::folderStamp(const QByteArray& hostPath) const
-{
-    return stampOf(hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf('/'), 1)));
-}
-
-void PathMapper::noteCreated(const QByteArray& hostPath, qint64 before) const
+void PathMapper::noteCreated(const QByteArray& hostPath) const
 {
     const QByteArray folder = hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf('/'), 1));
-    std::lock_guard<std::mutex> lock(indexes_->mutex);
-    auto it = indexes_->folders.find(folder);
     const QString name = QFile::decodeName(hostPath.mid(hostPath.lastIndexOf('/') + 1));
-    // Only an index that was current when the creation began learns the new name; any other
-    // change of the folder meanwhile makes the next lookup read it again. Hidden names (claims,
-    // staged files, temporaries) are never looked up in another spelling: the index stays current
-    // without them.
-    if (it == indexes_->folders.end() || it->stamp != before || before < 0)
+    // Hidden names (claims, staged files, temporaries) are never looked up in another spelling.
+    if (name.startsWith(QLatin1Char('.')))
         return;
-    if (!name.startsWith(QLatin1Char('.')))
-        it->names.insert(FolderIndexes::hashOf(name));
-    // A name another program adds within the same clock tick as this one goes unseen until the
-    // folder changes again; in the folders this program fills (out, in, archive) that costs at
-    // most a second file whose name differs in letter case.
-    it->stamp = stampOf(folder);
-    it->racy = false;
-}
-
-void PathMapper::noteRemoved(const QByteArray& hostPath, qint64 before) const
-{
-    const QByteArray folder = hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf('/'), 1));
     std::lock_guard<std::mutex> lock(indexes_->mutex);
     auto it = indexes_->folders.find(folder);
-    if (it == indexes_->folders.end() || it->stamp != before || before < 0)
-        return;
-    // The name's hash stays: another spelling of it may still be there, and a hash of a name that
-    // is gone costs only a look at the folder when that name is asked for.
-    it->stamp = stampOf(folder);
-    it->racy = false;
+    // An index trusted in this look learns the name; any other is checked against the folder's
+    // time when next asked, which this creation changed.
+    if (it != indexes_->folders.end() && it->checked == indexes_->look)
+        it->names.insert(FolderIndexes::hashOf(name));
 }
 
 void PathMapper::newLook() const
 {
     std::lock_guard<std::mutex> lock(indexes_->mutex);
     indexes_->resolved.clear();
+    ++indexes_->look;
 }
 
 PathRoots PathRoots::fromEnvironment()

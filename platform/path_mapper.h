@@ -24,6 +24,10 @@ struct EntryLook {
     enum State { NotLooked, There, NotThere };
     State state = NotLooked;
     struct stat st {};  ///< when There
+    /// Set by the caller: a name the folder's index (read or checked in this look) does not hold
+    /// may be taken as not there without asking the file system. Only where being wrong for the
+    /// rest of a look is harmless: never to find a file another program may have added since.
+    bool indexWillDo = false;
 };
 
 /// Turns the Windows path text the programs build into a host path, at the moment of access.
@@ -41,17 +45,14 @@ public:
 
     const PathRoots& roots() const { return roots_; }
 
-    /// How the folder of `hostPath` stands now (its modification time), for noteCreated.
-    qint64 folderStamp(const QByteArray& hostPath) const;
-    /// This program created `hostPath`; its folder stood at `before` when the creation began.
-    /// Keeps the folder's name index current without reading the folder again, so creating many
-    /// files in a big folder costs no more than in a small one.
-    void noteCreated(const QByteArray& hostPath, qint64 before) const;
-    /// This program removed `hostPath`; its folder stood at `before` when the removal began.
-    void noteRemoved(const QByteArray& hostPath, qint64 before) const;
+    /// This program created `hostPath`. Keeps the folder's name index current within the look
+    /// without reading the folder again, so creating many files in a big folder costs no more
+    /// than in a small one.
+    void noteCreated(const QByteArray& hostPath) const;
     /// Forgets the folders resolved so far. Each look at the share (a listing, a batch) begins
     /// with it, so a folder created, renamed or given another spelling since is found again;
-    /// within a look each folder is resolved once.
+    /// within a look each folder is resolved, and its time asked, once: a name another program
+    /// gives another spelling meanwhile is seen at the next look.
     void newLook() const;
 
     struct FolderIndexes;

@@ -161,7 +161,7 @@ void Handoff::finishTaken(Attempt& a)
     }
     const QString claimed = mine(a.statement, a.token);
     a.staged = stagedPath(a.filing.pdf, a.token, runId_);
-    documents_.render(a.statement, claimed, detail, a.staged);
+    a.pdfBytes = documents_.render(a.statement, claimed, detail, a.staged);
     if (!fs_.stamp(a.bound)) {
         fs_.remove(a.staged);
         dropOwnedClaims(a);
@@ -169,7 +169,7 @@ void Handoff::finishTaken(Attempt& a)
         return;
     }
     fs_.moveReplacing(a.staged, a.filing.pdf);
-    a.archived = documents_.archive(a.filing);
+    a.archived = documents_.archive(a.filing, a.pdfBytes);
     fs_.flush();
     // Of two runs finishing one claim, the one whose hand-off went through says so; the other
     // nothing.

@@ -182,10 +182,6 @@ void Handoff::giveBack(Attempt& a)
 bool Handoff::publish(Attempt& a)
 {
     const QString s = mine(a.statement, a.token);
-    if (!fs_.stamp(s)) {
-        end(a, Attempt::End::Lost);
-        return false;
-    }
     try {
         fs_.moveReplacing(a.staged, a.filing.pdf);
     } catch (const Error& e) {
@@ -194,7 +190,8 @@ bool Handoff::publish(Attempt& a)
         // Taken away as a dead run's garbage while this run looked dead: made again, unless the
         // statement went with it.
         try {
-            documents_.render(a.statement, s, tokenHasDetail(a.token) ? mine(a.detail, a.token) : QString(), a.staged);
+            a.pdfBytes = documents_.render(a.statement, s, tokenHasDetail(a.token) ? mine(a.detail, a.token) : QString(),
+                                           a.staged);
             fs_.moveReplacing(a.staged, a.filing.pdf);
         } catch (const Error& again) {
             if (again.number() != Error::FileNotFound || fs_.stamp(s))
@@ -203,7 +200,7 @@ bool Handoff::publish(Attempt& a)
             return false;
         }
     }
-    a.archived = documents_.archive(a.filing);
+    a.archived = documents_.archive(a.filing, a.pdfBytes);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,12 +69,12 @@ public:
     /// Reads the statement at `file`, whose own name is `statement` in the temp folder.
     virtual Filing describe(const QString& statement, const QString& file) = 0;
     /// Writes the statement's PDF whole at `staged`, with the invoice pages of `detailFile` when
-    /// not empty.
-    virtual void render(const QString& statement, const QString& file, const QString& detailFile,
-                        const QString& staged) = 0;
-    /// Copies the PDF, in place, to the archive folder without failing visibly; a PDF not to be
-    /// mailed then leaves the out folder once its copy exists.
-    virtual Archived archive(const Filing& filing) = 0;
+    /// not empty; gives its bytes when small enough to keep.
+    virtual std::shared_ptr<const std::string> render(const QString& statement, const QString& file,
+                                                      const QString& detailFile, const QString& staged) = 0;
+    /// Copies the PDF, in place, to the archive folder without failing visibly, from its bytes
+    /// when given; a PDF not to be mailed then leaves the out folder once its copy exists.
+    virtual Archived archive(const Filing& filing, std::shared_ptr<const std::string> bytes) = 0;
 };
 
 /// One attempt at a statement, from its look to its end.
@@ -85,6 +86,7 @@ struct Attempt {
     std::optional<platform::FileStamp> detailStamp;  ///< the detail file as it was read
     Filing filing;
     QString staged;  ///< its PDF before the claim
+    std::shared_ptr<const std::string> pdfBytes;  ///< its PDF's bytes, when kept
     QString bound;   ///< its request, or its marker when not mailed
 
     enum class End {

@@ -8,9 +8,21 @@ namespace pdf {
 
 class PdfExport::FileOutput : public Output {
 public:
-    explicit FileOutput(std::unique_ptr<platform::FileWriter> file) : file(std::move(file)) {}
-    void write(const char* data, size_t size) override { file->write(data, size); }
+    FileOutput(std::unique_ptr<platform::FileWriter> file, size_t keepUpTo) : file(std::move(file)), keepUpTo(keepUpTo) {}
+    void write(const char* data, size_t size) override
+    {
+        file->write(data, size);
+        if (keeping && kept.size() + size <= keepUpTo) {
+            kept.append(data, size);
+        } else if (keeping) {
+            keeping = false;
+            std::string().swap(kept);
+        }
+    }
     std::unique_ptr<platform::FileWriter> file;
+    size_t keepUpTo;
+    bool keeping = keepUpTo > 0;
+    std::string kept;
 };
 
 PdfExport::PdfExport(platform::FileSystem& fs, RenderCache* cache) : fs_(fs), cache_(cache) {}
@@ -23,7 +35,7 @@ void PdfExport::open()
         return;
     if (FileName.isEmpty() && NameFile)
         FileName = NameFile();
-    out_ = std::make_unique<FileOutput>(fs_.startFile(FileName));
+    out_ = std::make_unique<FileOutput>(fs_.startFile(FileName), KeepUpTo);
     writer_ = std::make_unique<Writer>(*out_, cache_);
 }
 
@@ -48,7 +60,14 @@ void PdfExport::finish()
     writer_->finish();
     out_->file->commit();
     writer_.reset();
+    if (out_->keeping)
+        kept_ = std::make_shared<const std::string>(std::move(out_->kept));
     out_.reset();
+}
+
+std::shared_ptr<const std::string> PdfExport::keptBytes() const
+{
+    return kept_;
 }
 
 }  // namespace pdf

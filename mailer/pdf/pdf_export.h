@@ -30,6 +30,9 @@ public:
     std::function<void()> BetweenPages;
     /// The document's title, as a viewer or an archive search shows it; set before finish().
     QString Title;
+    /// A document of at most this many bytes is also kept in memory (keptBytes()), so that a copy
+    /// of it is written without reading it back.
+    size_t KeepUpTo = 0;
 
     /// `cache`: what the run's documents share; without one the export makes its own.
     explicit PdfExport(platform::FileSystem& fs, RenderCache* cache = nullptr);
@@ -39,6 +42,8 @@ public:
     void endRun(int pageCount) override;
     /// Ends the document and makes the file appear; raises platform::Error on failure.
     void finish();
+    /// The bytes written, after finish(); null when they were more than KeepUpTo.
+    std::shared_ptr<const std::string> keptBytes() const;
 
 private:
     class FileOutput;
@@ -48,6 +53,7 @@ private:
     RenderCache* cache_;
     std::unique_ptr<FileOutput> out_;
     std::unique_ptr<Writer> writer_;
+    std::shared_ptr<const std::string> kept_;
 };
 
 }  // namespace pdf

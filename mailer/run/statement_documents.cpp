@@ -55,17 +55,19 @@ handoff::Filing StatementDocuments::describe(const QString& statement, const QSt
     return filingOf(values, statement);
 }
 
-void StatementDocuments::render(const QString&, const QString& file, const QString& detailFile, const QString& staged)
+std::shared_ptr<const std::string> StatementDocuments::render(const QString&, const QString& file,
+                                                              const QString& detailFile, const QString& staged)
 {
     // With the run's colours and none of an earlier statement's values.
     jobValues_ = run_;
     jobValues_.clearStatementValues();
     job_.writeTo(file, detailFile, staged);
+    return job_.lastPdf();
 }
 
-handoff::Archived StatementDocuments::archive(const handoff::Filing& filing)
+handoff::Archived StatementDocuments::archive(const handoff::Filing& filing, std::shared_ptr<const std::string> bytes)
 {
-    job_.archiveCopy(filing.pdf, filing.archiveFolder, !filing.mail);
+    job_.archiveCopy(filing.pdf, filing.archiveFolder, !filing.mail, std::move(bytes));
     return {job_.archived(), job_.archiveProblem()};
 }
 

@@ -14,9 +14,9 @@ public:
 
     QString detailOf(const QString& statement) override;
     handoff::Filing describe(const QString& statement, const QString& file) override;
-    void render(const QString& statement, const QString& file, const QString& detailFile,
-                const QString& staged) override;
-    handoff::Archived archive(const handoff::Filing& filing) override;
+    std::shared_ptr<const std::string> render(const QString& statement, const QString& file,
+                                              const QString& detailFile, const QString& staged) override;
+    handoff::Archived archive(const handoff::Filing& filing, std::shared_ptr<const std::string> bytes) override;
 
     /// What the statement just read into `values` is filed and mailed as.
     static handoff::Filing filingOf(const input::modBrevix& values, const QString& statement);

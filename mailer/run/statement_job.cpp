@@ -14,6 +14,9 @@
 namespace run {
 namespace {
 
+// A statement of a few pages is a few dozen KiB; one of thousands of pages is read back instead.
+constexpr size_t kKeepUpTo = 4 << 20;
+
 /// Passes the invoice pages on once the detail file turned out to name an invoice.
 class InvoicePages : public document::PageSink {
 public:
@@ -47,6 +50,13 @@ StatementJob::~StatementJob() = default;
 void StatementJob::write(const QString& StmtFile, const std::function<void()>& beforeFile,
                          const std::function<QString(const QString&)>& staging)
 {
+    write(StmtFile, fs_.isFile(detailPathFor(StmtFile)) ? detailPathFor(StmtFile) : QString(), beforeFile, staging);
+}
+
+void StatementJob::write(const QString& StmtFile, const QString& DetFile, const std::function<void()>& beforeFile,
+                         const std::function<QString(const QString&)>& staging)
+{
+    bytes_.reset();
     pdfPath_.clear();
     stagedPath_.clear();
     archived_ = false;
@@ -59,8 +69,10 @@ void StatementJob::write(const QString& StmtFile, const std::function<void()>& b
         return staging ? staging(pdfPath_) : pdfPath_;
     };
     exporter.BetweenPages = betweenPages;
+    exporter.KeepUpTo = kKeepUpTo;
     try {
-        render(StmtFile, exporter);
+        render(StmtFile, DetFile, exporter);
+        titleOf(exporter);
         exporter.finish();
     } catch (const platform::Error& e) {
         // The operator knows the PDF by its name, not by the run's staged one.
@@ -69,6 +81,7 @@ void StatementJob::write(const QString& StmtFile, const std::function<void()>& b
         throw platform::Error(e.number(), e.description(), pdfPath_);
     }
     stagedPath_ = exporter.FileName;
+    bytes_ = exporter.keptBytes();
 }
 
 void StatementJob::writeTo(const QString& StmtFile, const QString& DetFile, const QString& target)
@@ -76,14 +89,18 @@ void StatementJob::writeTo(const QString& StmtFile, const QString& DetFile, cons
     pdf::PdfExport exporter(fs_, &cache_);
     exporter.FileName = target;
     exporter.BetweenPages = betweenPages;
+    exporter.KeepUpTo = kKeepUpTo;
     render(StmtFile, DetFile, exporter);
     titleOf(exporter);
     exporter.finish();
+    bytes_ = exporter.keptBytes();
 }
 
-void StatementJob::archiveCopy(const QString& pdf, const QString& archiveFolder, bool noEmail)
+void StatementJob::archiveCopy(const QString& pdf, const QString& archiveFolder, bool noEmail,
+                               std::shared_ptr<const std::string> bytes)
 {
     pdfPath_ = pdf;
+    bytes_ = std::move(bytes);
     archive(archiveFolder, noEmail);
 }
 
@@ -104,7 +121,8 @@ void StatementJob::titleOf(pdf::PdfExport& exporter) const
 
 void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
 {
-    render(StmtFile, detailPathFor(StmtFile), sink);
+    const QString detail = detailPathFor(StmtFile);
+    render(StmtFile, fs_.isFile(detail) ? detail : QString(), sink);
 }
 
 void StatementJob::render(const QString& StmtFile, const QString& DetFile, document::PageSink& sink)
@@ -118,7 +136,7 @@ void StatementJob::render(const QString& StmtFile, const QString& DetFile, docum
     // one adds nothing.
     run_.HasDetails = false;
     run_.DetPath = DetFile;
-    if (!DetFile.isEmpty() && fs_.isFile(run_.DetPath)) {
+    if (!DetFile.isEmpty()) {
         document::InvoiceDetails details(run_, fs_, &cache_.document());
         InvoicePages invoices(sink, run_);
         details.Run(invoices);
@@ -130,13 +148,16 @@ void StatementJob::archive(const QString& folder, bool noEmail)
 {
     // An archive copy replaces the earlier one in a single step, so the earlier copy is never
     // deleted before the new one exists.
-    const QString name = fs_.isFile(pdfPath_) ? bareName(pdfPath_) : QString();
+    const QString name = bareName(pdfPath_);
     archiveProblem_.clear();
+    archived_ = false;
     try {
-        if (!name.isEmpty()) {
+        // From the bytes in hand where they were kept: a network share is not read back.
+        if (bytes_)
+            fs_.writeFile(folder + name, *bytes_);
+        else
             fs_.copyReplacing(pdfPath_, folder + name);
-            archived_ = fs_.isFile(folder + name);
-        }
+        archived_ = true;
     } catch (const platform::Error& e) {
         archived_ = false;
         // Said of the folder, not of the file, so that one cause is one message for all statements.

@@ -33,6 +33,9 @@ public:
     /// PDF's place (stagedPath()), and reaches its place by the hand-off.
     void write(const QString& StmtFile, const std::function<void()>& beforeFile,
                const std::function<QString(const QString&)>& staging = {});
+    /// The same with the detail file as the look found it (none when empty): not looked for again.
+    void write(const QString& StmtFile, const QString& DetFile, const std::function<void()>& beforeFile,
+               const std::function<QString(const QString&)>& staging);
     /// Copies the PDF to the archive folder; never fails visibly. A PDF not to be mailed leaves
     /// the out folder only when its archive copy exists.
     void archive(const QString& archiveFolder, bool noEmail);
@@ -44,8 +47,11 @@ public:
     void render(const QString& StmtFile, const QString& DetFile, document::PageSink& sink);
     /// Writes the PDF of the statement at StmtFile, with the detail file given, whole at `target`.
     void writeTo(const QString& StmtFile, const QString& DetFile, const QString& target);
-    /// The archive copy of `pdf`, as archive() makes it.
-    void archiveCopy(const QString& pdf, const QString& archiveFolder, bool noEmail);
+    /// The archive copy of `pdf`, as archive() makes it, from its bytes when given.
+    void archiveCopy(const QString& pdf, const QString& archiveFolder, bool noEmail,
+                     std::shared_ptr<const std::string> bytes = nullptr);
+    /// The bytes of the last PDF written, when small enough to keep (a statement of a few pages).
+    const std::shared_ptr<const std::string>& lastPdf() const { return bytes_; }
     /// The same into a PDF, which is titled after the statement ("Statement 12345 of 11/30/26").
     void render(const QString& StmtFile, pdf::PdfExport& exporter);
 
@@ -76,6 +82,7 @@ private:
     QString date_;  // the statement date of the last statement rendered
     bool archived_ = false;
     QString archiveProblem_;
+    std::shared_ptr<const std::string> bytes_;
 };
 
 }  // namespace run

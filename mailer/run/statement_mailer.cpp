@@ -84,6 +84,7 @@ std::vector<platform::FolderEntry> StatementMailer::look()
     settling_ = false;
     leftBehind_.clear();
     std::vector<platform::FolderEntry> listed = listWaiting(temp);
+    listDetails(listed.empty());
     const QHash<QString, QByteArray> firstOfCase = firstOfEachCase(listed);
     for (platform::FolderEntry& entry : listed) {
         const QByteArray first = firstOfCase.value(entry.name.toCaseFolded());
@@ -131,7 +132,7 @@ bool StatementMailer::hasSettled(const QString& temp, const platform::FolderEntr
         return settled;
     const QString path = temp + QLatin1Char('\\') + entry.name;
     const QString detail = detailPathFor(path);
-    detailStamp = fs_.stamp(detail);
+    detailStamp = listedDetail(detail);
     if (detailStamp) {
         present << detail;
         settled = settle_.settled(detail, *detailStamp, now) && settled;
@@ -141,6 +142,30 @@ bool StatementMailer::hasSettled(const QString& temp, const platform::FolderEntr
     if (settled && watchWriters && fs_.openForWriting(path))
         settled = false;
     return settled;
+}
+
+void StatementMailer::listDetails(bool none)
+{
+    // One listing a look answers for every statement's detail file: a missing one costs no
+    // lookup of its own. One that comes after the look is found when the statement is claimed.
+    detailsListed_.clear();
+    if (none)
+        return;
+    const QString tempdet = detailPathFor(tempFolder() + QStringLiteral("\\x")).chopped(2);
+    for (platform::FolderEntry& entry : fs_.entries(tempdet, QStringLiteral("*"), false))
+        detailsListed_.insert(entry.name, entry.stamp);
+}
+
+std::optional<platform::FileStamp> StatementMailer::listedDetail(const QString& detail) const
+{
+    // As the statement server finds a name: the exact spelling first, then any letter case.
+    const QString name = handoff::nameOf(detail);
+    if (const auto exact = detailsListed_.constFind(name); exact != detailsListed_.cend())
+        return *exact;
+    for (auto it = detailsListed_.cbegin(); it != detailsListed_.cend(); ++it)
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it.value();
+    return std::nullopt;
 }
 
 void StatementMailer::setAside(const platform::FolderEntry& entry)
@@ -303,8 +328,7 @@ void StatementMailer::checkCaseTwins(const input::modBrevix& run, const platform
     }
 }
 
-void StatementMailer::checkBeforeFiling(Prepared& p, const input::modBrevix& run, bool detailAsLooked,
-                                        const QSet<QString>* requests)
+void StatementMailer::checkBeforeFiling(Prepared& p, const input::modBrevix& run, const QSet<QString>* requests)
 {
     const platform::FolderEntry& entry = p.entry;
     if (!run.HeaderRead)
@@ -312,10 +336,6 @@ void StatementMailer::checkBeforeFiling(Prepared& p, const input::modBrevix& run
     if (blank(run.AcctNo))
         throw StatementRefused(onDisk(entry),
                                QStringLiteral("its account number (field 6 of the H record) is empty"));
-    // What was read is what stood still: a file written to since the look is taken again
-    // once it settles.
-    if (!detailAsLooked || fs_.stamp(run.StmtPath) != entry.stamp)
-        throw Prepared::Changed;
     checkCaseTwins(run, entry, pdfPathFor(run.StmtPath, platform::fromCp1252(run.StmtRef)));
     if (run.NoEmail)
         return;
@@ -341,33 +361,27 @@ void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& j
         run.StmtPath = run::tempFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + entry.name;
         if (const QString refusal = handoff::refusalOf(entry); !refusal.isEmpty())
             throw StatementRefused(onDisk(entry), refusal);
+        // The detail file as the look found it: one that changes or comes since is found at the claim.
         const QString detailPath = detailPathFor(run.StmtPath);
-        const std::optional<platform::FileStamp> detailStamp = fs_.stamp(detailPath);
+        const std::optional<platform::FileStamp> detailStamp = p.detailLooked;
         if (detailStamp && detailStamp->kind != platform::FileStamp::Regular)
             throw StatementRefused(onDisk(entry), QStringLiteral("its invoice-detail file %1 is not a regular file")
                                                       .arg(detailPath));
-        const bool detailAsLooked = p.detailLooked == detailStamp;
         handoff::Attempt& a = p.attempt;
         a.token = handoff_.newToken(detailStamp.has_value());
 
         // Checked once the statement is read and before its PDF is created, so a refused statement
         // writes nothing.
         try {
-            job.write(run.StmtPath, [&] { checkBeforeFiling(p, run, detailAsLooked, requests); },
+            job.write(run.StmtPath, detailStamp ? detailPath : QString(), [&] { checkBeforeFiling(p, run, requests); },
                       [&](const QString& pdf) { return handoff::stagedPath(pdf, a.token, runId); });
         } catch (Prepared::Later later) {
             p.later = later;
         }
         if (p.later == Prepared::Now) {
             a.staged = job.stagedPath();
+            a.pdfBytes = job.lastPdf();
             p.result.pdfPath = job.pdfPath();
-        }
-        // The detail file is read after the statement's pages are written.
-        if (p.later == Prepared::Now && fs_.stamp(detailPath) != detailStamp) {
-            dropWritten(p);
-            a.staged.clear();
-            p.later = Prepared::Changed;
-        } else if (p.later == Prepared::Now) {
             a.statement = run.StmtPath;
             a.detail = detailPath;
             a.statementStamp = entry.stamp;

@@ -98,6 +98,10 @@ private:
     MailedStatement requeue(const platform::FolderEntry& entry, MailedStatement result);
     /// Sets a statement aside for `why` and tells the observer.
     MailedStatement refuse(const platform::FolderEntry& entry, std::exception_ptr why);
+    /// Lists the tempdet folder for the look, unless no statement waits.
+    void listDetails(bool none);
+    /// A detail file as the look's listing found it.
+    std::optional<platform::FileStamp> listedDetail(const QString& detail) const;
     /// The statement files of the temp folder, but those set aside and unchanged since.
     std::vector<platform::FolderEntry> listWaiting(const QString& temp);
     /// Whether a statement and its detail file stood still for the settle time and nobody writes
@@ -110,8 +114,7 @@ private:
     void render(Prepared& p, input::modBrevix& run, StatementJob& job, const QSet<QString>* requests);
     /// What is checked once a statement is read and before its PDF is written: raises its refusal
     /// or why it is taken later.
-    void checkBeforeFiling(Prepared& p, const input::modBrevix& run, bool detailAsLooked,
-                           const QSet<QString>* requests);
+    void checkBeforeFiling(Prepared& p, const input::modBrevix& run, const QSet<QString>* requests);
     /// Takes a rendered statement on, in batch order: raises its error, writes its request; false
     /// when it must wait for the next batch.
     bool finish(Prepared& p, const QStringList& attachments, QSet<QString>& requests);
@@ -143,6 +146,8 @@ private:
     QHash<QByteArray, platform::FileStamp> setAside_;
     /// The detail file of each statement of the last look, as it stood then.
     QHash<QByteArray, std::optional<platform::FileStamp>> detailSeen_;
+    /// The tempdet folder as the last look listed it.
+    QHash<QString, platform::FileStamp> detailsListed_;
     bool settling_ = false;
     QStringList leftBehind_;
 };

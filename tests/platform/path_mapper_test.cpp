@@ -63,17 +63,18 @@ TEST_F(PathMapperTest, ResolvesEachComponentInAnyLetterCase)
               tree.at("unc/Host/parlow/email7/statements/temp/12345.TXT"));
 
     // Names another program drops are found however soon after a reading or this program's own
-    // files they come.
+    // files they come: by a question of how the file stands at once, by a path at the next look.
     const QString temp = "unc/Host/parlow/email7/statements/temp/";
     tree.write(temp + "OTHER.TXT");
     EXPECT_EQ(host("\\\\host\\parlow\\email7\\statements\\temp\\other.txt"), tree.at(temp + "OTHER.TXT"));
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
-    const QByteArray own = QFile::encodeName(tree.at(temp + "own.pdf"));
-    const qint64 before = mapper.folderStamp(own);
     tree.write(temp + "own.pdf");
-    mapper.noteCreated(own, before);
+    mapper.noteCreated(QFile::encodeName(tree.at(temp + "own.pdf")));
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     tree.write(temp + "THIRD.TXT");
+    platform::EntryLook look;
+    EXPECT_EQ(mapper.toHost("\\\\host\\parlow\\email7\\statements\\temp\\third.txt", &look), tree.at(temp + "THIRD.TXT"));
+    mapper.newLook();
     EXPECT_EQ(host("\\\\host\\parlow\\email7\\statements\\temp\\third.txt"), tree.at(temp + "THIRD.TXT"));
 }
 

@@ -47,7 +47,7 @@ const Step kSteps[] = {
     {"claiming a statement", Op::Move, "\\temp\\", "\\.claimed$"},
     {"claiming a detail file", Op::Move, "\\tempdet\\", "\\.claimed$"},
     {"publishing a PDF", Op::Move, "\\out\\", "^[^.].*\\.PDF$"},
-    {"copying to the archive", Op::Copy, "\\tarnlnk\\", "\\.PDF$"},
+    {"copying to the archive", Op::Write, "\\tarnlnk\\", "\\.PDF$"},
     {"handing off", Op::Move, "\\in\\", "^STMT_"},
     {"removing the marker of one not mailed", Op::Remove, "\\email7\\", "^\\.FILE_"},
     {"dropping a detail claim", Op::Remove, "\\tempdet\\", "\\.claimed$"},
