@@ -236,6 +236,14 @@ std::vector<MailedStatement> StatementMailer::mailBatch(const std::vector<platfo
             if (!p.result.changed)
                 prepared.push_back(p);
             results.push_back(p.result);
+        } catch (const StatementUnfinished&) {
+            if (!goOnAfterRefusal) {  // the window: passed over as still settling
+                setAside(entry);
+                p.result.changed = true;
+                results.push_back(p.result);
+                continue;
+            }
+            error = std::current_exception();
         } catch (const StatementRefused&) {
             error = std::current_exception();
         } catch (const input::BadRecord& e) {
@@ -309,6 +317,8 @@ void StatementMailer::checkBeforeFiling(Prepared& p, const input::modBrevix& run
     const platform::FolderEntry& entry = p.entry;
     if (!run.HeaderRead)
         throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
+    if (!run.TotalsRead)
+        throw StatementUnfinished(onDisk(entry));
     if (blank(run.AcctNo))
         throw StatementRefused(onDisk(entry),
                                QStringLiteral("its account number (field 6 of the H record) is empty"));

@@ -142,6 +142,30 @@ TEST(StatementReader, RecordTypesCompareExactly)
     }
 }
 
+// A statement is whole only with its totals; a file that ends without a line end is whole at once.
+TEST(StatementReader, OnlyAnFRecordMakesAStatementWhole)
+{
+    const std::string head = kStar + "\r\n" + kH + "\r\n" + kE + "\r\n";
+    const struct {
+        std::string text;
+        bool whole;
+    } cases[] = {
+        {head + kD + "\r\n" + kF + "\r\n", true},
+        {head + kD + "\r\n" + kF, true},
+        {head + kF + "\r\n" + kD + "\r\n", true},
+        {head + kD + "\r\n", false},
+        {head + kD + "\r\nf" + kF.substr(1) + "\r\n", false},
+    };
+    for (const auto& c : cases) {
+        Read r(c.text);
+        EXPECT_EQ(r.run.TotalsRead, c.whole) << c.text;
+        // The next statement read with the same values starts without totals.
+        platform::LineReader next(head);
+        ReadInput(next, r.fields, r.details, r.run);
+        EXPECT_FALSE(r.run.TotalsRead);
+    }
+}
+
 TEST(StatementReader, KeepsBlanksAndBytesExactlyAsRead)
 {
     const std::string cp1252 = "Caf\xE9 \x80 5 \x81";
