@@ -43,6 +43,7 @@ std::optional<MailedStatement> StatementMailer::finishClaim(const QString& temp,
     platform::LineReader in(text);
     input::ReadInput(in, fields, details, run_);
     result.account = platform::fromCp1252(run_.AcctNo);
+    result.mailTo = platform::fromCp1252(run_.MailTo);
     result.pdfPath = pdfPathFor(run_.StmtPath, platform::fromCp1252(run_.StmtRef));
     const QString staged = claim.runId.isEmpty() ? result.pdfPath : stagedPathFor(result.pdfPath, claim.runId);
     // Where the lock does not hold, another run may finish the same claim at the same time:
@@ -63,6 +64,7 @@ std::optional<MailedStatement> StatementMailer::finishClaim(const QString& temp,
                      run_.NoEmail, true);
     });
     result.archived = job_.archived();
+    result.archiveCopy = job_.archiveCopy();
     result.archiveProblem = job_.archiveProblem();
     fs_.flush();
     if (!run_.NoEmail) {
@@ -71,7 +73,10 @@ std::optional<MailedStatement> StatementMailer::finishClaim(const QString& temp,
         result.handedOffBefore = !fs_.isFile(request.written) || !unlessGone([&] { handOff(fs_, request); });
         fs_.flush();
         result.mailed = true;
+        result.request = request.destination;
     }
+    // Told before the claim ends: a record line is lost only with the claim, never after it.
+    observer_.recovered(result);
     const QString detail = detailPathFor(run_.StmtPath);
     unlessGone([&] {
         handoff::dropClaim(fs_, run_.StmtPath,
@@ -104,10 +109,8 @@ std::vector<MailedStatement> StatementMailer::recoverClaims(bool clearGarbage)
         if (!claim.runId.isEmpty() && !session_.isDead(claim.runId))
             continue;  // a live run finishes its own
         try {
-            if (std::optional<MailedStatement> result = finishClaim(temp, claim)) {
-                observer_.recovered(*result);
+            if (std::optional<MailedStatement> result = finishClaim(temp, claim))
                 finished.push_back(*result);
-            }
         } catch (const platform::Error&) {
             failed.keep(run_.StmtPath);
         }

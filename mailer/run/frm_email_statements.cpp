@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QSysInfo>
 #include <QTimer>
 
 namespace run {
@@ -47,7 +48,8 @@ frmEmailStatements::frmEmailStatements(input::modBrevix& run, platform::FileSyst
 void frmEmailStatements::buildControls()
 {
     setWindowTitle(QStringLiteral("Statement Email"));
-    setFixedSize(4155 / 15, 5850 / 15);
+    // Taller than designed by the status line under the list.
+    setFixedSize(4155 / 15, 6570 / 15);
 
     Frame1 = new QGroupBox(QStringLiteral("Connection"), this);
     Frame1->setGeometry(twips(240, 120, 3615, 1335));
@@ -78,6 +80,12 @@ void frmEmailStatements::buildControls()
     txtAccount->setFocusPolicy(Qt::NoFocus);
     File1 = new QListWidget(this);
     File1->setGeometry(twips(2040, 3120, 1695, 2430));
+
+    lblStatus = new QLabel(this);
+    lblStatus->setGeometry(twips(240, 5640, 3615, 810));
+    lblStatus->setWordWrap(true);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     btnProcess = new QPushButton(QStringLiteral("&Process"), this);
     btnProcess->setGeometry(twips(240, 3840, 1455, 735));
@@ -208,6 +216,7 @@ void frmEmailStatements::Timer1_Timer()
         return;
     ticking_ = true;
     if (takeStore()) {
+        record_->prune(readHistoryDays(store_));
         for (std::vector<platform::FolderEntry> ready = mailer_->look(); !ready.empty() && !ended_;
              ready = mailer_->look()) {
             for (const platform::FolderEntry& entry : ready) {
@@ -234,8 +243,12 @@ void frmEmailStatements::openStore(qint64 settleMs)
     mailer_.reset();
     session_ = std::make_unique<handoff::StoreSession>(fs_, storeLockPath(run_.ServerName, run_.StoreNumber),
                                                        QStringLiteral("the Brevix window"));
-    StatementObserver& observer = *this;
-    mailer_ = std::make_unique<StatementMailer>(run_, fs_, *session_, observer, settleMs);
+    record_ = std::make_unique<DeliveryRecord>(fs_, historyFolder(run_.ServerName, run_.StoreNumber),
+                                               QSysInfo::machineHostName(), session_->runId(),
+                                               [this](const QString& warning) { showStatus(warning); });
+    observers_ = std::make_unique<Observers>(
+        std::initializer_list<StatementObserver*>{record_.get(), static_cast<StatementObserver*>(this)});
+    mailer_ = std::make_unique<StatementMailer>(run_, fs_, *session_, *observers_, settleMs);
 }
 
 bool frmEmailStatements::takeStore()
@@ -312,6 +325,12 @@ QStringList frmEmailStatements::attachments() const
     for (int i = 0; i < lstAttach->count(); ++i)
         names << lstAttach->item(i)->text();
     return names;
+}
+
+void frmEmailStatements::showStatus(const QString& text)
+{
+    lblStatus->setText(text);
+    lblStatus->setToolTip(text);
 }
 
 }  // namespace run

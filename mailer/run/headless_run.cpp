@@ -3,6 +3,7 @@
 #include "mailer/handoff/store_session.h"
 #include "mailer/pdf/pdf_export.h"
 #include "mailer/run/console_observer.h"
+#include "mailer/run/delivery_record.h"
 #include "mailer/run/run_failure.h"
 #include "mailer/run/service_observer.h"
 #include "mailer/run/share_wait.h"
@@ -14,6 +15,8 @@
 #include "platform/file_system.h"
 #include "platform/journal_stream.h"
 #include "platform/service_notifier.h"
+
+#include <QSysInfo>
 
 #include <chrono>
 #include <thread>
@@ -90,7 +93,10 @@ public:
           temp_(tempFolder(run.ServerName, run.StoreNumber)),
           lockPath_(storeLockPath(run.ServerName, run.StoreNumber)),
           session_(fs, lockPath_, options.watch ? QStringLiteral("brevix --watch") : QStringLiteral("brevix --once")),
-          console_(out, err), serviceStatus_(service), observers_{&console_, &serviceStatus_},
+          console_(out, err), serviceStatus_(service),
+          record_(fs, historyFolder(run.ServerName, run.StoreNumber), QSysInfo::machineHostName(), session_.runId(),
+                  [&err](const QString& warning) { err << platform::warning << warning << std::endl; }),
+          historyDays_(readHistoryDays(store)), observers_{&record_, &console_, &serviceStatus_},
           mailer_(run, fs, session_, observers_, readSettleMs(store))
     {
     }
@@ -131,6 +137,7 @@ private:
         } catch (...) {
             return 1;  // the observers were told
         }
+        record_.prune(historyDays_);
         return kGoOn;
     }
 
@@ -242,6 +249,7 @@ private:
         if (!waitForFolder(fs_, temp_, service_, stop_, err_))
             return status();
         service_.watching(temp_);
+        record_.prune(historyDays_);
         // A run that ended beside this one (where the lock does not reach the server) left its
         // claims: they are finished within seconds, not only at this run's next start.
         if (tick % 10 == 0) {
@@ -265,6 +273,8 @@ private:
     handoff::StoreSession session_;
     ConsoleObserver console_;
     ServiceObserver serviceStatus_;
+    DeliveryRecord record_;
+    const int historyDays_;
     Observers observers_;
     StatementMailer mailer_;
 };

@@ -116,6 +116,7 @@ void StatementJob::archive(const QString& folder, bool noEmail)
     // deleted before the new one exists.
     const QString name = fs_.isFile(pdfPath_) ? bareName(pdfPath_) : QString();
     archiveProblem_.clear();
+    archiveFolder_ = folder;
     try {
         if (!name.isEmpty()) {
             fs_.copyReplacing(pdfPath_, folder + name);

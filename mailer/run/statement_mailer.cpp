@@ -381,6 +381,7 @@ void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& j
             p.archiveFolder = archiveFolder(run.ServerName, run.StoreNumber, platform::fromCp1252(run.StmtRef));
             p.noEmail = run.NoEmail;
             p.result.account = platform::fromCp1252(run.AcctNo);
+            p.result.mailTo = platform::fromCp1252(run.MailTo);
         }
     } catch (...) {
         p.error = std::current_exception();
@@ -497,6 +498,7 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
         run_.StmtPath = p->statement;
         job_.publish(p->staged, p->result.pdfPath, p->archiveFolder, p->noEmail);
         p->result.archived = job_.archived();
+        p->result.archiveCopy = job_.archiveCopy();
         p->result.archiveProblem = job_.archiveProblem();
     }
     fs_.flush();
@@ -542,6 +544,7 @@ std::vector<StatementMailer::Prepared*> StatementMailer::handOffRequests(const s
             if (p->request) {
                 handOff(fs_, *p->request);
                 p->result.mailed = true;
+                p->result.request = p->request->destination;
             }
             done.push_back(p);
         } catch (const platform::Error&) {

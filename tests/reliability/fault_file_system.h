@@ -41,6 +41,12 @@ public:
     void copyReplacing(const QString& f, const QString& t) override { watch(Op::Copy, t); inner_.copyReplacing(f, t); }
     void moveReplacing(const QString& f, const QString& t) override { watch(Op::Move, t); inner_.moveReplacing(f, t); }
     void rename(const QString& f, const QString& t) override { watch(Op::Move, t); inner_.rename(f, t); }
+    std::unique_ptr<platform::LineFile> openToAppend(const QString& p) override
+    {
+        watch(Op::Write, p);
+        return inner_.openToAppend(p);
+    }
+    void makeFolder(const QString& p) override { watch(Op::Write, p); inner_.makeFolder(p); }
     void beginBatch() override { inner_.beginBatch(); }
     void flush() override { watch(Op::Sync, {}); inner_.flush(); }
     void endBatch() override { inner_.endBatch(); }

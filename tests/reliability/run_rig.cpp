@@ -32,8 +32,10 @@ RunRig::RunRig(int settleMs) : local(platform::PathMapper({share.uncRoot(), shar
             violations += unsoundToDelete(name);
         if (inject)
             inject(op, path);
-        // A run's heartbeat is its own business, not a change to the store's files.
-        if (FaultFileSystem::changesDisk(op) && !path.contains(QLatin1String("\\.brevix.")))
+        // A run's heartbeat and its delivery record are its own business, not a change to the
+        // store's files.
+        if (FaultFileSystem::changesDisk(op) && !path.contains(QLatin1String("\\.brevix."))
+            && !path.contains(QLatin1String("\\history")))
             changed << path;
     };
 }

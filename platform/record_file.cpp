@@ -1,0 +1,100 @@
+// Files that grow a line at a time (the delivery record): kept open, never opened for append.
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/unix_handles.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+/// Rewrites the whole file for every piece, through the file system's own calls.
+class RewrittenFile : public LineFile {
+public:
+    RewrittenFile(FileSystem& fs, QString path) : fs_(fs), path_(std::move(path))
+    {
+        if (fs_.isFile(path_))
+            bytes_ = fs_.readFile(path_);
+    }
+    void append(const std::string& bytes) override
+    {
+        bytes_ += bytes;
+        fs_.writeFile(path_, bytes_);
+    }
+
+private:
+    FileSystem& fs_;
+    QString path_;
+    std::string bytes_;
+};
+
+/// A descriptor opened O_RDWR and moved to the end before every piece: another writer of the
+/// same file (none is meant to be) cannot make a piece overwrite what it wrote.
+class OpenLineFile : public LineFile {
+public:
+    OpenLineFile(UniqueFd fd, QString path) : fd_(std::move(fd)), path_(std::move(path)) {}
+    void append(const std::string& bytes) override
+    {
+        if (::lseek(fd_.get(), 0, SEEK_END) < 0)
+            throw Error::fromErrno(errno, path_);
+        const char* data = bytes.data();
+        for (size_t left = bytes.size(); left > 0;) {
+            const ssize_t n = ::write(fd_.get(), data, left);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                throw Error::fromErrno(n < 0 ? errno : ENOSPC, path_);
+            data += n;
+            left -= size_t(n);
+        }
+    }
+
+private:
+    UniqueFd fd_;
+    QString path_;
+};
+
+Error missingOr(int err, const QString& path)
+{
+    return err == ENOENT ? Error(Error::PathNotFound, path) : Error::fromErrno(err, path);
+}
+
+}  // namespace
+
+std::unique_ptr<LineFile> FileSystem::openToAppend(const QString& path)
+{
+    return std::make_unique<RewrittenFile>(*this, path);
+}
+
+void FileSystem::makeFolder(const QString& path)
+{
+    if (!isFolder(path))
+        throw Error(Error::PathNotFound, path);
+}
+
+std::unique_ptr<LineFile> LocalFileSystem::openToAppend(const QString& path)
+{
+    const QByteArray h = QFile::encodeName(hostPath(path));
+    const qint64 before = mapper_.folderStamp(h);
+    UniqueFd fd(::open(h.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+    if (!fd.valid())
+        throw missingOr(errno, path);
+    mapper_.noteCreated(h, before);
+    return std::make_unique<OpenLineFile>(std::move(fd), path);
+}
+
+void LocalFileSystem::makeFolder(const QString& path)
+{
+    const QByteArray h = QFile::encodeName(hostPath(path));
+    const qint64 before = mapper_.folderStamp(h);
+    if (::mkdir(h.constData(), 0755) != 0 && errno != EEXIST)
+        throw missingOr(errno, path);
+    mapper_.noteCreated(h, before);
+}
+
+}  // namespace platform
