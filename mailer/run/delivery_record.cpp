@@ -43,7 +43,7 @@ QString whyRefused(const std::exception_ptr& refused)
 QString DeliveryLine::text() const
 {
     const QDateTime local = time.toOffsetFromUtc(time.offsetFromUtc());
-    QStringList fields{local.toString(Qt::ISODate), workstation, run, statement, account, mailTo, pdf, archiveCopy,
+    QStringList fields{local.toString(Qt::ISODateWithMs), workstation, run, statement, account, mailTo, pdf, archiveCopy,
                        sha256, request, outcome, note};
     for (QString& f : fields)
         f = oneField(f);
