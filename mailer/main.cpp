@@ -236,6 +236,8 @@ int main(int argc, char** argv)
     platform::ServiceNotifier service = platform::ServiceNotifier::fromEnvironment();
     if (args.mode == Arguments::Watch)
         args.headless.service = &service;
+    if (platform::JournalStream::isJournal(STDOUT_FILENO))
+        args.headless.journal = platform::systemJournal();
     platform::JournalStream out(std::cout, platform::JournalStream::isJournal(STDOUT_FILENO), platform::Priority::Info);
     platform::JournalStream err(std::cerr, platform::JournalStream::isJournal(STDERR_FILENO),
                                 platform::Priority::Warning);

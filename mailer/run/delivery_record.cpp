@@ -101,6 +101,11 @@ void DeliveryRecord::setAside(const MailedStatement& done)
 
 QString DeliveryRecord::sha256Of(const MailedStatement& done)
 {
+    return sha256OfFiled(fs_, done);
+}
+
+QString sha256OfFiled(platform::FileSystem& fs_, const MailedStatement& done)
+{
     // The bytes as filed: the archive copy where there is one (a PDF not mailed leaves the out
     // folder once copied), else the PDF in the out folder.
     const QString filed = done.archiveCopy.isEmpty() ? done.pdfPath : done.archiveCopy;

@@ -36,6 +36,10 @@ struct DeliveryLine {
     static std::optional<DeliveryLine> parse(const QString& text);
 };
 
+/// The SHA-256 of a statement's PDF as filed (its archive copy where there is one), in hex;
+/// empty when it cannot be read.
+QString sha256OfFiled(platform::FileSystem& fs, const MailedStatement& done);
+
 /// The record file of a run for a day, "2026-11-30.<run>.txt", and the day a name gives.
 QString recordFileName(const QDate& day, const QString& runId);
 QDate recordDay(const QString& name);
