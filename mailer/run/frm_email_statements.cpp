@@ -1,6 +1,7 @@
 #include "mailer/run/frm_email_statements.h"
 
 #include "mailer/run/run_failure.h"
+#include "mailer/run/mail_sender_watch.h"
 #include "mailer/run/startup_settings.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/access_keys.h"
@@ -233,8 +234,10 @@ void frmEmailStatements::Timer1_Timer()
             }
         }
     }
-    if (!ended_)
+    if (!ended_) {
         txtAccount->clear();
+        watchMailSender();
+    }
     ticking_ = false;
 }
 
@@ -249,6 +252,8 @@ void frmEmailStatements::openStore(qint64 settleMs)
     observers_ = std::make_unique<Observers>(
         std::initializer_list<StatementObserver*>{record_.get(), static_cast<StatementObserver*>(this)});
     mailer_ = std::make_unique<StatementMailer>(run_, fs_, *session_, *observers_, settleMs);
+    mailWatch_ = std::make_unique<MailSenderWatch>(fs_, inFolder(run_.ServerName, run_.StoreNumber),
+                                                   readMailWaitMinutes(store_.get(settings::MailWaitMinutes, QString())));
 }
 
 bool frmEmailStatements::takeStore()
@@ -325,6 +330,15 @@ QStringList frmEmailStatements::attachments() const
     for (int i = 0; i < lstAttach->count(); ++i)
         names << lstAttach->item(i)->text();
     return names;
+}
+
+void frmEmailStatements::watchMailSender()
+{
+    if (!mailWatch_)
+        return;
+    const MailSenderWatch::News news = mailWatch_->poll();
+    if (news.kind != MailSenderWatch::News::Nothing)
+        showStatus(news.text);
 }
 
 void frmEmailStatements::showStatus(const QString& text)

@@ -2,6 +2,7 @@
 #include "mailer/handoff/store_session.h"
 #include "mailer/input/mod_brevix.h"
 #include "mailer/run/delivery_record.h"
+#include "mailer/run/mail_sender_watch.h"
 #include "mailer/run/statement_mailer.h"
 
 #include <QWidget>
@@ -71,6 +72,8 @@ private:
     void filed(const MailedStatement&) override { refreshFile1(); }
     /// Shown under the list: what the operator should know but need not answer.
     void showStatus(const QString& text);
+    /// Looks at the mail sender (once a minute at most) and says what changed under the list.
+    void watchMailSender();
     void recovered(const MailedStatement&) override { refreshFile1(); }
     void failed(const RunFailure& failure) override;
     void buildControls();
@@ -91,6 +94,7 @@ private:
     /// The store being processed, from Process on.
     std::unique_ptr<handoff::StoreSession> session_;
     std::unique_ptr<DeliveryRecord> record_;
+    std::unique_ptr<MailSenderWatch> mailWatch_;
     std::unique_ptr<Observers> observers_;
     std::unique_ptr<StatementMailer> mailer_;
     bool toldBusy_ = false;
