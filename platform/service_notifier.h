@@ -35,6 +35,8 @@ public:
     /// Between two polls: feeds the watchdog and repeats the STATUS once a minute.
     void idle();
 
+    /// Whether a service manager listens: the run is a service.
+    bool active() const { return bool(send_); }
     /// The last STATUS text.
     const QString& status() const { return status_; }
 

@@ -106,11 +106,20 @@ public:
           historyDays_(readHistoryDays(store)),
           mailWatch_(fs, inFolder(run.ServerName, run.StoreNumber),
                      readMailWaitMinutes(store.get(settings::MailWaitMinutes, QString()))),
-          figures_(options.watch ? figuresFolder(store.get(settings::MetricsFolder, QString())) : QString(),
+          figures_(options.watch ? figuresFolder(store.get(settings::MetricsFolder, QString()), service.active()) : QString(),
                    run.ServerName, run.StoreNumber),
           observers_{&record_, &console_, &serviceStatus_, &figures_},
           mailer_(run, fs, session_, observers_, readSettleMs(store))
     {
+    }
+
+    ~StoreRun()
+    {
+        // The last figures of the run: a clean stop leaves the store to others.
+        if (options_.watch)
+            figures_.write([this] { return StoreState{int(fs_.list(temp_, QStringLiteral("*.txt")).size()),
+                                                      mailWatch_.waiting(), mailWatch_.oldestAgeMs(), false}; },
+                           true);
     }
 
     int exec()

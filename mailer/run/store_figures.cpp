@@ -16,6 +16,7 @@ void StoreFigures::filed(const MailedStatement& done)
 {
     ++(done.mailed ? mailed_ : unmailed_);
     lastFiled_ = now_();
+    changed_ = true;
 }
 
 QString StoreFigures::path() const
@@ -58,9 +59,11 @@ QString StoreFigures::text(const StoreState& state) const
 std::optional<QString> StoreFigures::write(const std::function<StoreState()>& state, bool now)
 {
     const QDateTime at = now_();
-    if (folder_.isEmpty() || (!now && written_.isValid() && written_.msecsTo(at) < kWriteEveryMs))
+    const qint64 since = written_.isValid() ? written_.msecsTo(at) : kWriteEveryMs;
+    if (folder_.isEmpty() || (!now && since < (changed_ ? kChangeAfterMs : kWriteEveryMs)))
         return std::nullopt;
     written_ = at;
+    changed_ = false;
     QSaveFile file(path());
     file.setDirectWriteFallback(false);
     if (file.open(QIODevice::WriteOnly)) {
@@ -76,10 +79,13 @@ std::optional<QString> StoreFigures::write(const std::function<StoreState()>& st
         .arg(path(), file.errorString(), folder_);
 }
 
-QString figuresFolder(const QString& setting)
+QString figuresFolder(const QString& setting, bool service)
 {
     if (!setting.isNull())
         return setting.trimmed();
+    // A watch started by hand does not write into the machine's monitoring unless told to.
+    if (!service)
+        return {};
     const QString folder = QString::fromLatin1(settings::kDefaultMetricsFolder);
     return QFileInfo(folder).isDir() ? folder : QString();
 }

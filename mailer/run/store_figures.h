@@ -26,20 +26,31 @@ class StoreFigures : public StatementObserver {
 public:
     using Clock = std::function<QDateTime()>;
     static constexpr qint64 kWriteEveryMs = 10 * 1000;
+    /// A statement handled is written sooner, but not for every one of a batch.
+    static constexpr qint64 kChangeAfterMs = 1000;
 
     StoreFigures(QString folder, QString server, QString store, Clock now = &QDateTime::currentDateTime);
 
     void filed(const MailedStatement& done) override;
     void recovered(const MailedStatement& done) override { filed(done); }
-    void setAside(const MailedStatement&) override { ++setAside_; }
-    void failed(const RunFailure&) override { ++failed_; }
+    void setAside(const MailedStatement&) override
+    {
+        ++setAside_;
+        changed_ = true;
+    }
+    void failed(const RunFailure&) override
+    {
+        ++failed_;
+        changed_ = true;
+    }
 
     /// The file the figures go to: <folder>/brevix_<server>_<store>.prom.
     QString path() const;
     /// The figures as the file holds them.
     QString text(const StoreState& state) const;
-    /// Writes the file when kWriteEveryMs passed since the last write (or `now`): nothing when it
-    /// was not due, else why the write failed, empty when it worked.
+    /// Writes the file when kWriteEveryMs passed since the last write, kChangeAfterMs when a
+    /// statement was handled since, or `now`: nothing when it was not due, else why the write
+    /// failed, empty when it worked.
     std::optional<QString> write(const std::function<StoreState()>& state, bool now = false);
 
 private:
@@ -53,10 +64,11 @@ private:
     int failed_ = 0;
     QDateTime lastFiled_;
     QDateTime written_;
+    bool changed_ = false;
 };
 
-/// Where the figures go: "MetricsFolder", or by default the text-file collector's folder of
-/// Debian's node exporter where it exists; empty for none.
-QString figuresFolder(const QString& setting);
+/// Where the figures go: "MetricsFolder" (empty: nowhere), or for a service the text-file
+/// collector's folder of Debian's node exporter where it exists; empty for none.
+QString figuresFolder(const QString& setting, bool service);
 
 }  // namespace run

@@ -126,13 +126,22 @@ TEST(StoreFigures, AreWrittenWholeInTheTextFormatAtMostEveryTenSeconds)
     EXPECT_EQ(figures.write(state), std::nullopt);
     now = now.addSecs(1);
     EXPECT_EQ(figures.write(state), QString());
-    EXPECT_EQ(asked, 2);
+    // A statement handled is told after a second.
+    figures.setAside(run::MailedStatement());
+    now = now.addMSecs(999);
+    EXPECT_EQ(figures.write(state), std::nullopt);
+    now = now.addMSecs(1);
+    EXPECT_EQ(figures.write(state), QString());
+    EXPECT_EQ(figures.write(state, true), QString());
+    EXPECT_EQ(asked, 4);
 
     run::StoreFigures nowhere(folder.at("missing"), "statsrv", "7");
     EXPECT_TRUE(nowhere.write(state)->startsWith("The figures for monitoring cannot be written to " + folder.at("missing")));
-    EXPECT_EQ(run::figuresFolder(QString()), QFileInfo("/var/lib/prometheus/node-exporter").isDir()
-                                                 ? "/var/lib/prometheus/node-exporter" : "");
-    EXPECT_EQ(run::figuresFolder(""), "");
+    EXPECT_EQ(run::figuresFolder(QString(), true), QFileInfo("/var/lib/prometheus/node-exporter").isDir()
+                                                       ? "/var/lib/prometheus/node-exporter" : "");
+    EXPECT_EQ(run::figuresFolder(QString(), false), "");
+    EXPECT_EQ(run::figuresFolder("", true), "");
+    EXPECT_EQ(run::figuresFolder(" /srv/figures ", false), "/srv/figures");
 }
 
 }  // namespace
