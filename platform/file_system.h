@@ -117,11 +117,10 @@ public:
     /// writeFile does. By default the parts are collected and given to writeFile at commit.
     virtual std::unique_ptr<FileWriter> startFile(const QString& path);
 
-    /// Opens a file, made when missing, to add to its end. By default every piece rewrites the
-    /// whole file.
-    virtual std::unique_ptr<LineFile> openToAppend(const QString& path);
+    /// Opens a file, made when missing, to add to its end.
+    virtual std::unique_ptr<LineFile> openToAppend(const QString& path) = 0;
     /// Makes the folder unless it exists; its parent must exist.
-    virtual void makeFolder(const QString& path);
+    virtual void makeFolder(const QString& path) = 0;
 
     /// From here on writes, copies and renames leave their flush to disk to flush(), so that many
     /// files are made durable together. What a batch writes is whole on disk as before; only its

@@ -13,26 +13,6 @@
 namespace platform {
 namespace {
 
-/// Rewrites the whole file for every piece, through the file system's own calls.
-class RewrittenFile : public LineFile {
-public:
-    RewrittenFile(FileSystem& fs, QString path) : fs_(fs), path_(std::move(path))
-    {
-        if (fs_.isFile(path_))
-            bytes_ = fs_.readFile(path_);
-    }
-    void append(const std::string& bytes) override
-    {
-        bytes_ += bytes;
-        fs_.writeFile(path_, bytes_);
-    }
-
-private:
-    FileSystem& fs_;
-    QString path_;
-    std::string bytes_;
-};
-
 /// A descriptor opened O_RDWR and moved to the end before every piece: another writer of the
 /// same file (none is meant to be) cannot make a piece overwrite what it wrote.
 class OpenLineFile : public LineFile {
@@ -65,17 +45,6 @@ Error missingOr(int err, const QString& path)
 }
 
 }  // namespace
-
-std::unique_ptr<LineFile> FileSystem::openToAppend(const QString& path)
-{
-    return std::make_unique<RewrittenFile>(*this, path);
-}
-
-void FileSystem::makeFolder(const QString& path)
-{
-    if (!isFolder(path))
-        throw Error(Error::PathNotFound, path);
-}
 
 std::unique_ptr<LineFile> LocalFileSystem::openToAppend(const QString& path)
 {

@@ -44,14 +44,11 @@ for line in "brevix_statements_total{outcome=\"filed_without_mail\",$labels} 1" 
   "brevix_requests_waiting{$labels} 4" "brevix_holds_store{$labels} 1" 'node_textfile_scrape_error 0'; do
   grep -qxF "$line" "$work/metrics" || fail "no \"$line\" in the scrape: $(grep -e brevix -e textfile "$work/metrics")"
 done
-grep -q "^node_textfile_mtime_seconds{file=\"$work/figures/brevix_demo_7.prom\"} " "$work/metrics" \
-  || grep -q '^node_textfile_mtime_seconds{file="brevix_demo_7.prom"} ' "$work/metrics" \
-  || fail "the exporter does not tell the file's time: $(grep textfile "$work/metrics")"
+grep -q '^node_textfile_mtime_seconds{file=".*brevix_demo_7.prom"} ' "$work/metrics" || fail "no time of the file"
 
 warning='The mail sender has not taken 4 requests from \\demo\parlow\email7\in for 1 minute (the oldest, STMT_'
-wait_for 70 "no warning that the mail sender stopped" grep -qF "$warning" "$work/err"
-[ $(($(date +%s) - start)) -le 65 ] || fail "the warning came after $(($(date +%s) - start)) s"
-grep -q '): statements are not reaching customers\.$' "$work/err" || fail "the warning is not whole"
+wait_for 65 "no warning that the mail sender stopped, within 0.05 minutes and a minute" grep -qF "$warning" "$work/err"
+[ $(($(date +%s) - start)) -le 65 ] && grep -q '): statements are not reaching customers\.$' "$work/err" || fail "late or cut"
 rm "$store"/in/STMT_*.TXT  # the mail sender takes them at last
 wait_for 70 "no notice once the requests were taken" grep -qF 'The mail sender takes the requests from \\demo\parlow\email7\in again' "$work/err"
 wait_for 20 "the scrape still shows requests waiting" has "brevix_requests_waiting{$labels} 0"
