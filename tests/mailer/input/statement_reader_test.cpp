@@ -146,18 +146,10 @@ TEST(StatementReader, RecordTypesCompareExactly)
 TEST(StatementReader, OnlyAnFRecordMakesAStatementWhole)
 {
     const std::string head = kStar + "\r\n" + kH + "\r\n" + kE + "\r\n";
-    const struct {
-        std::string text;
-        bool whole;
-    } cases[] = {
-        {head + kD + "\r\n" + kF + "\r\n", true},
-        {head + kD + "\r\n" + kF, true},
-        {head + kF + "\r\n" + kD + "\r\n", true},
-        {head + kD + "\r\n", false},
-        {head + kD + "\r\nf" + kF.substr(1) + "\r\n", false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Read(c.text).run.TotalsRead, c.whole) << c.text;
+    for (const auto& [text, whole] : {std::pair{head + kD + "\r\n" + kF + "\r\n", true}, {head + kD + "\r\n" + kF, true},
+                                      {head + kF + "\r\n" + kD + "\r\n", true}, {head + kD + "\r\n", false},
+                                      {head + kD + "\r\nf" + kF.substr(1) + "\r\n", false}})
+        EXPECT_EQ(Read(text).run.TotalsRead, whole) << text;
 }
 
 TEST(StatementReader, KeepsBlanksAndBytesExactlyAsRead)

@@ -83,7 +83,6 @@ TEST_F(RecordTest, EachOutcomeIsALineWithTheHashOfThePdfAsFiled)
               "mailed; an earlier run had handed it off\n"
               "2026-11-30T09:15:00.000+01:00\tws1\tws1-11-a\t5\\x09x.txt\t\t\t\t\t\t\tset aside\t"
               "it has no F record, its totals: the accounting system may still be writing it\n");
-    EXPECT_TRUE(warnings.isEmpty());
 }
 
 TEST_F(RecordTest, ARecordThatCannotBeWrittenIsWarnedOnceAndTriedAgain)

@@ -166,8 +166,7 @@ TEST_F(WindowTest, AStatementWithoutTotalsIsPassedOverInSilenceUntilItIsComplete
 
     share.drop("1.txt", whole);
     window->Timer1_Timer();
-    EXPECT_TRUE(share.inStore("in/STMT_1.TXT"));
-    EXPECT_FALSE(share.inStore("statements/temp/1.txt"));
+    EXPECT_TRUE(share.inStore("in/STMT_1.TXT") && !share.inStore("statements/temp/1.txt"));
 }
 
 TEST_F(WindowTest, AStoreHeldByAnotherRunIsSaidOnceAndPollingGoesOn)
