@@ -19,8 +19,12 @@ MailSenderWatch::News MailSenderWatch::poll()
     if (lastLook_.isValid() && lastLook_.msecsTo(now) < kLookEveryMs)
         return {};
     lastLook_ = now;
+    const std::vector<platform::FolderEntry> listed = fs_.entries(in_, QStringLiteral("*.txt"), false);
+    // A share out of reach has taken no request: the run says so on its own.
+    if (listed.empty() && !fs_.isFolder(in_))
+        return {};
     QHash<QString, QDateTime> seen;
-    for (const platform::FolderEntry& entry : fs_.entries(in_, QStringLiteral("*.txt"), false))
+    for (const platform::FolderEntry& entry : listed)
         if (entry.stamp.kind == platform::FileStamp::Regular)
             seen.insert(entry.name, firstSeen_.value(entry.name, now));
     firstSeen_ = seen;

@@ -56,9 +56,12 @@ TEST_F(MailSenderWatchTest, OneWarningPerEpisodeInTheAdministratorsTermsAndANoti
               "oldest, STMT_10234.TXT, since 05:12): statements are not reaching customers.\n");
     EXPECT_EQ(std::make_pair(w.waiting(), w.oldestAgeMs()), std::make_pair(12, qint64(50 * 60000)));  // by now, 06:02
 
-    // The oldest taken, the others still late: the same episode.
+    // The share out of reach for a while, then the oldest taken, the others still late: the same episode.
+    QDir().rename(share.at("unc/host"), share.at("unc/gone"));
+    EXPECT_EQ(pollFor(w, 2 * 60), "");
+    QDir().rename(share.at("unc/gone"), share.at("unc/host"));
     taken(10234);
-    EXPECT_EQ(pollFor(w, 5 * 60), "");
+    EXPECT_EQ(pollFor(w, 3 * 60), "");
     for (int i = 0; i < 11; ++i)
         taken(20000 + i);
     EXPECT_EQ(pollFor(w, 2 * 60),
