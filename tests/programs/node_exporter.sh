@@ -32,12 +32,14 @@ scrape() { curl -sf "http://$address/metrics" >"$work/metrics"; }
 has() { scrape && grep -qxF "$1" "$work/metrics"; }
 wait_for 20 "the node exporter did not answer on $address: $(cat "$work/exporter.log")" scrape
 
-start=$(date +%s)
 TORVIK_UNC_ROOT=$work/unc TORVIK_HOME=$here/../../demo/install XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache \
   "$build/mailer/brevix" --watch >"$work/out" 2>"$work/err" & pids+=($!)
 brevix=$!
 
 labels='server="demo",store="7"'
+in_folder_holds() { [ "$(ls "$store/in" | wc -l)" -eq "$1" ]; }
+wait_for 60 "the four requests did not reach the in folder" in_folder_holds 4
+start=$(date +%s)  # the requests' age counts from here
 wait_for 30 "the figures of four mailed statements were not scraped" \
   has "brevix_statements_total{outcome=\"mailed\",$labels} 4"
 for line in "brevix_statements_total{outcome=\"filed_without_mail\",$labels} 1" "brevix_statements_waiting{$labels} 0" \
