@@ -217,7 +217,7 @@ void frmEmailStatements::Timer1_Timer()
         return;
     ticking_ = true;
     if (takeStore()) {
-        record_->prune(readHistoryDays(store_));
+        record_->prune(historyDays_);
         for (std::vector<platform::FolderEntry> ready = mailer_->look(); !ready.empty() && !ended_;
              ready = mailer_->look()) {
             for (const platform::FolderEntry& entry : ready) {
@@ -252,6 +252,7 @@ void frmEmailStatements::openStore(qint64 settleMs)
     observers_ = std::make_unique<Observers>(
         std::initializer_list<StatementObserver*>{record_.get(), static_cast<StatementObserver*>(this)});
     mailer_ = std::make_unique<StatementMailer>(run_, fs_, *session_, *observers_, settleMs);
+    historyDays_ = readHistoryDays(store_);
     mailWatch_ = std::make_unique<MailSenderWatch>(fs_, inFolder(run_.ServerName, run_.StoreNumber),
                                                    readMailWaitMinutes(store_.get(settings::MailWaitMinutes, QString())));
 }

@@ -95,6 +95,7 @@ private:
     std::unique_ptr<handoff::StoreSession> session_;
     std::unique_ptr<DeliveryRecord> record_;
     std::unique_ptr<MailSenderWatch> mailWatch_;
+    int historyDays_ = 0;
     std::unique_ptr<Observers> observers_;
     std::unique_ptr<StatementMailer> mailer_;
     bool toldBusy_ = false;
