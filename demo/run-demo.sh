@@ -60,3 +60,4 @@ ls -1 "$store/statements/out" | sed 's/^/  /'
 echo "Mail requests: $store/in"
 ls -1 "$store/in" | sed 's/^/  /'
 echo "Archive:       $archive/1226"
+echo "Delivery record: TORVIK_UNC_ROOT=$scratch/unc XDG_CONFIG_HOME=$scratch/config $build/mailer/brevix --history [ACCOUNT]"

@@ -11,10 +11,12 @@
 #include "platform/version_numbers.h"
 #include "mailer/run/frm_email_statements.h"
 #include "mailer/run/headless_run.h"
+#include "mailer/run/history_listing.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QFont>
+#include <QDate>
 #include <QFileInfo>
 
 #include <atomic>
@@ -30,7 +32,8 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: brevix [--once | --watch] [--server=HOST] [--store=NUMBER]\n"
-    "  or:  brevix --render=STATEMENT [--output=FILE]\n";
+    "  or:  brevix --render=STATEMENT [--output=FILE]\n"
+    "  or:  brevix --history [ACCOUNT] [--since=DATE] [--server=HOST] [--store=NUMBER]\n";
 
 constexpr char kHelp[] =
     "Files and mails the store's customer statements: each statement text file in the store's\n"
@@ -44,6 +47,9 @@ constexpr char kHelp[] =
     "      --render=STATEMENT  render one statement text file into a PDF; files, mails and\n"
     "                          deletes nothing\n"
     "  -o, --output=FILE       with --render, the PDF to write (default: STATEMENT with .pdf)\n"
+    "      --history [ACCOUNT] list the store's delivery record, newest first, one tab-separated\n"
+    "                          line per statement (of ACCOUNT only, when given)\n"
+    "      --since=DATE        with --history, from this day (YYYY-MM-DD) on\n"
     "      --help              display this help and exit\n"
     "      --version           output version information and exit\n"
     "\n"
@@ -54,8 +60,9 @@ constexpr char kHelp[] =
     "XDG_CONFIG_HOME, XDG_CACHE_HOME. Full documentation: man brevix\n";
 
 struct Arguments {
-    enum Mode { Window, Once, Watch, Render } mode = Window;
+    enum Mode { Window, Once, Watch, Render, History } mode = Window;
     run::HeadlessOptions headless;
+    run::HistoryQuery history;
     QString statement;
     QString output;
 };
@@ -73,12 +80,13 @@ int usageError(const char* what)
 /// wrong usage).
 std::optional<int> parse(int argc, char** argv, Arguments& args)
 {
-    enum { Once = 256, Watch, Server, Store, Render, Help, Version };
+    enum { Once = 256, Watch, Server, Store, Render, Help, Version, History, Since };
     static const option options[] = {
         {"once", no_argument, nullptr, Once},          {"watch", no_argument, nullptr, Watch},
         {"server", required_argument, nullptr, Server}, {"store", required_argument, nullptr, Store},
         {"render", required_argument, nullptr, Render}, {"output", required_argument, nullptr, 'o'},
         {"help", no_argument, nullptr, Help},           {"version", no_argument, nullptr, Version},
+        {"history", no_argument, nullptr, History},     {"since", required_argument, nullptr, Since},
         {nullptr, 0, nullptr, 0},
     };
     auto mode = [&](Arguments::Mode wanted) {
@@ -88,6 +96,7 @@ std::optional<int> parse(int argc, char** argv, Arguments& args)
         return true;
     };
     bool output = false;
+    bool since = false;
     // getopt_long's messages name the program as argv[0] gives it; name it plainly instead.
     std::vector<char*> named(argv, argv + argc + 1);
     char program[] = "brevix";
@@ -99,10 +108,20 @@ std::optional<int> parse(int argc, char** argv, Arguments& args)
         case Watch:
         case Render:
             if (!mode(c == Once ? Arguments::Once : c == Watch ? Arguments::Watch : Arguments::Render))
-                return usageError("use one of --once, --watch and --render");
+                return usageError("use one of --once, --watch, --render and --history");
             args.headless.watch = c == Watch;
             if (c == Render)
                 args.statement = value;
+            break;
+        case History:
+            if (!mode(Arguments::History))
+                return usageError("use one of --once, --watch, --render and --history");
+            break;
+        case Since:
+            args.history.since = QDate::fromString(value, Qt::ISODate);
+            if (!args.history.since.isValid())
+                return usageError("--since takes a day as YYYY-MM-DD");
+            since = true;
             break;
         case Server:
             args.headless.server = value;
@@ -124,11 +143,15 @@ std::optional<int> parse(int argc, char** argv, Arguments& args)
             return usageError(nullptr);
         }
     }
+    if (args.mode == Arguments::History && optind < argc)
+        args.history.account = QString::fromLocal8Bit(named[optind++]);
     if (optind < argc)
         return usageError(("unexpected argument '" + std::string(named[optind]) + "'").c_str());
     const bool connection = args.headless.server || args.headless.store;
-    if (connection && args.mode != Arguments::Once && args.mode != Arguments::Watch)
-        return usageError("--server and --store go with --once or --watch");
+    if (connection && args.mode != Arguments::Once && args.mode != Arguments::Watch && args.mode != Arguments::History)
+        return usageError("--server and --store go with --once, --watch or --history");
+    if (since && args.mode != Arguments::History)
+        return usageError("--since goes with --history");
     if (output && args.mode != Arguments::Render)
         return usageError("--output goes with --render");
     return std::nullopt;
@@ -196,6 +219,8 @@ int main(int argc, char** argv)
     input::modBrevix& run = input::runValues();
     if (args.mode == Arguments::Window)
         return runWindow(argc, argv, fs, store, run);
+    if (args.mode == Arguments::History)
+        return run::showHistory(args.headless, args.history, run, fs, store, std::cout, std::cerr);
 
     // Before Qt starts threads of its own, which must not take the stop signals.
     std::atomic<bool> stopRequested{false};
@@ -211,6 +236,8 @@ int main(int argc, char** argv)
     platform::ServiceNotifier service = platform::ServiceNotifier::fromEnvironment();
     if (args.mode == Arguments::Watch)
         args.headless.service = &service;
+    if (platform::JournalStream::isJournal(STDOUT_FILENO))
+        args.headless.journal = platform::systemJournal();
     platform::JournalStream out(std::cout, platform::JournalStream::isJournal(STDOUT_FILENO), platform::Priority::Info);
     platform::JournalStream err(std::cerr, platform::JournalStream::isJournal(STDERR_FILENO),
                                 platform::Priority::Warning);

@@ -2,7 +2,8 @@
 # Tries the package's service under a real systemd: makes a fresh Debian 12 root with systemd and
 # the package, sets store 7 up as the README says (a local folder owned by the service's user
 # stands for the mounted share), boots it with systemd-nspawn and checks what an administrator
-# sees: the statements mailed, the status naming the temp folder as written, only a bad
+# sees: the statements mailed, the figures file for monitoring written, each statement's line in
+# the journal with its fields, the status naming the temp folder as written, only a bad
 # statement among the warnings, a stopped run restarted by the watchdog, a clean stop, and a boot
 # that finishes while the share is missing. Prints systemctl status and the warnings on the way.
 # As root, with Debian's mirror reachable; skips, saying why, where mmdebstrap or systemd-nspawn
@@ -106,6 +107,9 @@ chroot "$root" systemctl enable brevix@7 >/dev/null 2>&1 || fail "systemctl enab
 # Quick enough for a test: the watchdog after 5 s, the restart after 1 s.
 mkdir -p "$root/etc/systemd/system/brevix@.service.d"
 printf '[Service]\nWatchdogSec=5\nRestartSec=1\nTimeoutAbortSec=2\n' >"$root/etc/systemd/system/brevix@.service.d/test.conf"
+# The node exporter's text-file folder as Debian's prometheus-node-exporter makes it: root's, 0755.
+mkdir -p "$root/var/lib/prometheus/node-exporter"
+chmod 755 "$root/var/lib/prometheus" "$root/var/lib/prometheus/node-exporter"
 # A clean journal for every boot, kept in memory.
 mkdir -p "$root/etc/systemd/journald.conf.d"
 printf '[Journal]\nStorage=volatile\n' >"$root/etc/systemd/journald.conf.d/test.conf"
@@ -154,6 +158,13 @@ mailed() {
 }
 until_true 60 mailed || fail "not all of the $waiting statements were mailed: temp holds $(ls "$store/statements/temp" | wc -l), in $(ls "$store/in" | wc -l)"
 until_true 10 status_says "$((waiting - 1)) mailed today" || true
+figures=$root/var/lib/prometheus/node-exporter/brevix_statsrv_7.prom
+figures_say() { grep -qF "brevix_statements_total{server=\"statsrv\",store=\"7\",outcome=\"mailed\"} $((waiting - 1))" "$figures" 2>/dev/null; }
+until_true 20 figures_say || fail "no figures file $figures telling $((waiting - 1)) mailed: $(cat "$figures" 2>&1 | head -3)"
+sha=$(ct journalctl -q --no-pager -u brevix@7 BREVIX_ACCOUNT=10234 --output=cat --output-fields=BREVIX_SHA256)
+archived=$(sha256sum "$share/statsrv/tarnlnk/TVK7/STATEMENTS/1226/10234.1226.PDF" | cut -d' ' -f1)
+[ "$sha" = "$archived" ] || fail "journalctl -u brevix@7 BREVIX_ACCOUNT=10234 gives the SHA-256 \"$sha\", not the archive copy's $archived"
+grep -q "	10234	.*	$archived	STMT_10234.TXT	mailed	" "$store"/history/*.txt || fail "10234 is not in the delivery record: $(cat "$store"/history/*.txt)"
 echo "-- systemctl status brevix@7 after a clean run"
 ct systemctl status --no-pager -l brevix@7 2>/dev/null | sed -n '1,12p' || true
 echo "-- journalctl -u brevix@7 -p warning after a clean run"

@@ -52,6 +52,15 @@ public:
     virtual size_t read(char* buffer, size_t size) = 0;
 };
 
+/// A file kept open to take one piece after another at its end. Failures raise platform::Error
+/// with the file's path.
+class LineFile {
+public:
+    virtual ~LineFile() = default;
+    /// Writes the bytes at the end of the file.
+    virtual void append(const std::string& bytes) = 0;
+};
+
 /// The file operations of the programs, addressed by Windows path text.
 /// Failures raise platform::Error with the original numbering and the path as given.
 /// Abstract so that tests can inject failures.
@@ -109,6 +118,11 @@ public:
     /// writeFile does. By default the parts are collected and given to writeFile at commit.
     virtual std::unique_ptr<FileWriter> startFile(const QString& path);
 
+    /// Opens a file, made when missing, to add to its end.
+    virtual std::unique_ptr<LineFile> openToAppend(const QString& path) = 0;
+    /// Makes the folder unless it exists; its parent must exist.
+    virtual void makeFolder(const QString& path) = 0;
+
     /// From here on writes, copies and renames leave their flush to disk to flush(), so that many
     /// files are made durable together. What a batch writes is whole on disk as before; only its
     /// surviving a power failure waits for the flush.
@@ -160,6 +174,10 @@ public:
     bool concurrent() const override { return true; }
     /// Writes the parts straight to a hidden temporary beside the file.
     std::unique_ptr<FileWriter> startFile(const QString& path) override;
+    /// Keeps the file open for reading and writing and writes at its end: through smbnetfs an
+    /// open for append, or for writing without truncating, fails (in record_file.cpp).
+    std::unique_ptr<LineFile> openToAppend(const QString& path) override;
+    void makeFolder(const QString& path) override;
 
     const PathMapper& mapper() const { return mapper_; }
 

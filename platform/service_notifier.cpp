@@ -61,6 +61,14 @@ void ServiceNotifier::archiveProblem(const QString& cause)
     sendStatus(now_());
 }
 
+void ServiceNotifier::mailSenderProblem(const QString& warning)
+{
+    if (!send_ || warning == mailSenderProblem_)
+        return;
+    mailSenderProblem_ = warning;
+    sendStatus(now_());
+}
+
 void ServiceNotifier::filed(const QString& pdfName, bool mailed)
 {
     count(mailed ? mailed_ : unmailed_, pdfName, QStringLiteral(" at "));
@@ -113,6 +121,8 @@ void ServiceNotifier::sendStatus(const QDateTime& now)
             status_ += QStringLiteral(", last ") + last_;
         if (!archiveProblem_.isEmpty())
             status_ += QStringLiteral("; warning: no archive copies, ") + archiveProblem_;
+        if (!mailSenderProblem_.isEmpty())
+            status_ += QStringLiteral("; warning: ") + mailSenderProblem_;
     } else {
         status_ = QStringLiteral("waiting for %1: %2").arg(folder_, missing_);
     }

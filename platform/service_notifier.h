@@ -30,9 +30,13 @@ public:
     void setAside(const QString& name);
     /// The archive copies fail for `cause` (empty: they are made again); the status says so.
     void archiveProblem(const QString& cause);
+    /// The mail sender does not take the requests (`warning`, empty once it takes them again).
+    void mailSenderProblem(const QString& warning);
     /// Between two polls: feeds the watchdog and repeats the STATUS once a minute.
     void idle();
 
+    /// Whether a service manager listens: the run is a service.
+    bool active() const { return bool(send_); }
     /// The last STATUS text.
     const QString& status() const { return status_; }
 
@@ -55,6 +59,7 @@ private:
     int setAside_ = 0;
     QString last_;
     QString archiveProblem_;
+    QString mailSenderProblem_;
     QString status_;
     QDateTime statusSent_;
 };

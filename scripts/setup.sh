@@ -18,7 +18,7 @@ packages=(
   xvfb xauth openbox xdotool imagemagick
   clang libclang-rt-14-dev
   lintian desktop-file-utils systemd man-db
-  samba smbnetfs fuse3 iproute2
+  samba smbnetfs fuse3 iproute2 prometheus-node-exporter curl
   mmdebstrap systemd-container debian-archive-keyring
 )
 

@@ -19,6 +19,15 @@ inline constexpr const char* kDefaultDirectory = "1";
 // How long a statement file must stand still before it is taken, in milliseconds.
 inline constexpr Key SettleMs{"Brevix", "eStatements\\Settings", "SettleMs"};
 inline constexpr int kDefaultSettleMs = 2000;
+// How many days the delivery record on the share keeps each day's files.
+inline constexpr Key HistoryDays{"Brevix", "eStatements\\Settings", "HistoryDays"};
+inline constexpr int kDefaultHistoryDays = 730;
+// Minutes a request may wait in the in folder before the mail sender counts as stopped; 0: never.
+inline constexpr Key MailWaitMinutes{"Brevix", "eStatements\\Settings", "MailWaitMinutes"};
+inline constexpr double kDefaultMailWaitMinutes = 30;
+// Where the service writes the store's figures for the node exporter's text-file collector.
+inline constexpr Key MetricsFolder{"Brevix", "eStatements\\Settings", "MetricsFolder"};
+inline constexpr const char* kDefaultMetricsFolder = "/var/lib/prometheus/node-exporter";
 
 // Document colours, 0x00BBGGRR as signed decimal text; -1 means "not set".
 inline constexpr Key ForeGroundColor{"Mailvoy", "SendEmail\\Settings", "ForeGroundColor"};

@@ -46,6 +46,7 @@ namespace handoff {
 /// What a statement is filed and mailed as, read from it by the run.
 struct Filing {
     QString account;
+    QString mailTo;
     QString pdf;            ///< out\<name>.<ref>.PDF
     QString archiveFolder;  ///< with its trailing backslash
     bool mail = false;

@@ -14,6 +14,7 @@ void modBrevix::clearStatementValues()
     BodyFile.clear();
     NoEmail = false;
     HeaderRead = false;
+    TotalsRead = false;
 }
 
 modBrevix& runValues()

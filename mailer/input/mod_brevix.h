@@ -29,6 +29,8 @@ struct modBrevix {
     std::string BodyFile;
     /// The statement just read had an H record.
     bool HeaderRead = false;
+    /// The statement just read had its F record (its totals): without it, it is not whole yet.
+    bool TotalsRead = false;
     int32_t HeaderCount = 0;
     /// Bare names of the extra attachments, each followed by a tab.
     QString AttachList;

@@ -135,12 +135,13 @@ void readDetail(const Record& r, Detail& record, std::unique_ptr<Details>& detai
     details->Add(record);
 }
 
-void readTotals(const Record& r, ReportFields& fields, const modBrevix& run)
+void readTotals(const Record& r, ReportFields& fields, modBrevix& run)
 {
     r.needs(lastColumn(kTotalColumns), run.AcctNo);
     r.fill(kTotalColumns, fields);
     if (r.f.size() == lastColumn(kDiscountColumns) + 1)
         r.fill(kDiscountColumns, fields);
+    run.TotalsRead = true;
 }
 
 }  // namespace

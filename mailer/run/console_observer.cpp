@@ -1,6 +1,8 @@
 #include "mailer/run/console_observer.h"
 
+#include "mailer/run/delivery_record.h"
 #include "mailer/run/statement_errors.h"
+#include "mailer/run/statement_paths.h"
 #include "platform/journal_stream.h"
 
 namespace run {
@@ -28,10 +30,22 @@ QString setAsideText(std::exception_ptr error)
 
 void ConsoleObserver::printDone(const MailedStatement& done)
 {
-    out_ << done.file << "\taccount " << done.account << "\t" << done.pdfPath << "\t"
-         << (done.mailed ? "mailed" : "not mailed") << (done.archived ? "" : "\tno archive copy")
-         << (done.recovered ? "\trecovered" : "")
-         << std::endl;
+    const QString line = done.file + QStringLiteral("\taccount ") + done.account + QLatin1Char('\t') + done.pdfPath
+                         + (done.mailed ? QStringLiteral("\tmailed") : QStringLiteral("\tnot mailed"))
+                         + (done.archived ? QString() : QStringLiteral("\tno archive copy"))
+                         + (done.recovered ? QStringLiteral("\trecovered") : QString());
+    const QString outcome = done.recovered ? QStringLiteral("recovered")
+                            : done.mailed  ? QStringLiteral("mailed")
+                                           : QStringLiteral("filed without mail");
+    const bool sent = journal_
+                      && journal_(platform::Priority::Info, line,
+                                  {{"BREVIX_FILE", done.file.toStdString()},
+                                   {"BREVIX_ACCOUNT", done.account.toStdString()},
+                                   {"BREVIX_PDF", bareName(done.pdfPath).toStdString()},
+                                   {"BREVIX_OUTCOME", outcome.toStdString()},
+                                   {"BREVIX_SHA256", fs_ ? sha256OfFiled(*fs_, done).toStdString() : std::string()}});
+    if (!sent)
+        out_ << line << std::endl;
 }
 
 void ConsoleObserver::filed(const MailedStatement& done)
@@ -54,7 +68,11 @@ void ConsoleObserver::lost(const MailedStatement& done)
 
 void ConsoleObserver::setAside(const MailedStatement& done)
 {
-    err_ << platform::warning << setAsideText(done.refused) << std::endl;
+    const QString text = setAsideText(done.refused);
+    if (!journal_
+        || !journal_(platform::Priority::Warning, text,
+                     {{"BREVIX_FILE", done.file.toStdString()}, {"BREVIX_OUTCOME", "set aside"}}))
+        err_ << platform::warning << text << std::endl;
     anySetAside_ = true;
 }
 

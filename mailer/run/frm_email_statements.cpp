@@ -1,6 +1,7 @@
 #include "mailer/run/frm_email_statements.h"
 
 #include "mailer/run/run_failure.h"
+#include "mailer/run/mail_sender_watch.h"
 #include "mailer/run/startup_settings.h"
 #include "mailer/run/statement_paths.h"
 #include "platform/access_keys.h"
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QSysInfo>
 #include <QTimer>
 
 namespace run {
@@ -47,7 +49,8 @@ frmEmailStatements::frmEmailStatements(input::modBrevix& run, platform::FileSyst
 void frmEmailStatements::buildControls()
 {
     setWindowTitle(QStringLiteral("Statement Email"));
-    setFixedSize(4155 / 15, 5850 / 15);
+    // Taller than designed by the status line under the list.
+    setFixedSize(4155 / 15, 6570 / 15);
 
     Frame1 = new QGroupBox(QStringLiteral("Connection"), this);
     Frame1->setGeometry(twips(240, 120, 3615, 1335));
@@ -78,6 +81,12 @@ void frmEmailStatements::buildControls()
     txtAccount->setFocusPolicy(Qt::NoFocus);
     File1 = new QListWidget(this);
     File1->setGeometry(twips(2040, 3120, 1695, 2430));
+
+    lblStatus = new QLabel(this);
+    lblStatus->setGeometry(twips(240, 5640, 3615, 810));
+    lblStatus->setWordWrap(true);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     btnProcess = new QPushButton(QStringLiteral("&Process"), this);
     btnProcess->setGeometry(twips(240, 3840, 1455, 735));
@@ -208,6 +217,7 @@ void frmEmailStatements::Timer1_Timer()
         return;
     ticking_ = true;
     if (takeStore()) {
+        record_->prune(historyDays_);
         for (std::vector<platform::FolderEntry> ready = mailer_->look(); !ready.empty() && !ended_;
              ready = mailer_->look()) {
             for (const platform::FolderEntry& entry : ready) {
@@ -224,8 +234,10 @@ void frmEmailStatements::Timer1_Timer()
             }
         }
     }
-    if (!ended_)
+    if (!ended_) {
         txtAccount->clear();
+        watchMailSender();
+    }
     ticking_ = false;
 }
 
@@ -234,8 +246,15 @@ void frmEmailStatements::openStore(qint64 settleMs)
     mailer_.reset();
     session_ = std::make_unique<handoff::StoreSession>(fs_, storeLockPath(run_.ServerName, run_.StoreNumber),
                                                        QStringLiteral("the Brevix window"));
-    StatementObserver& observer = *this;
-    mailer_ = std::make_unique<StatementMailer>(run_, fs_, *session_, observer, settleMs);
+    record_ = std::make_unique<DeliveryRecord>(fs_, historyFolder(run_.ServerName, run_.StoreNumber),
+                                               QSysInfo::machineHostName(), session_->runId(),
+                                               [this](const QString& warning) { showStatus(warning); });
+    observers_ = std::make_unique<Observers>(
+        std::initializer_list<StatementObserver*>{record_.get(), static_cast<StatementObserver*>(this)});
+    mailer_ = std::make_unique<StatementMailer>(run_, fs_, *session_, *observers_, settleMs);
+    historyDays_ = readHistoryDays(store_);
+    mailWatch_ = std::make_unique<MailSenderWatch>(fs_, inFolder(run_.ServerName, run_.StoreNumber),
+                                                   readMailWaitMinutes(store_.get(settings::MailWaitMinutes, QString())));
 }
 
 bool frmEmailStatements::takeStore()
@@ -312,6 +331,21 @@ QStringList frmEmailStatements::attachments() const
     for (int i = 0; i < lstAttach->count(); ++i)
         names << lstAttach->item(i)->text();
     return names;
+}
+
+void frmEmailStatements::watchMailSender()
+{
+    if (!mailWatch_)
+        return;
+    const MailSenderWatch::News news = mailWatch_->poll();
+    if (news.kind != MailSenderWatch::News::Nothing)
+        showStatus(news.text);
+}
+
+void frmEmailStatements::showStatus(const QString& text)
+{
+    lblStatus->setText(text);
+    lblStatus->setToolTip(text);
 }
 
 }  // namespace run

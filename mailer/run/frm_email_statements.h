@@ -1,6 +1,8 @@
 #pragma once
 #include "mailer/handoff/store_session.h"
 #include "mailer/input/mod_brevix.h"
+#include "mailer/run/delivery_record.h"
+#include "mailer/run/mail_sender_watch.h"
 #include "mailer/run/statement_mailer.h"
 
 #include <QWidget>
@@ -57,6 +59,8 @@ public:
     QLabel* Label1;
     QLineEdit* txtAccount;
     QListWidget* File1;
+    /// What the run warns of (a stopped mail sender, a record that cannot be written).
+    QLabel* lblStatus;
     QPushButton* btnProcess;
     QPushButton* btnExit;
     QTimer* Timer1;
@@ -66,6 +70,10 @@ protected:
 
 private:
     void filed(const MailedStatement&) override { refreshFile1(); }
+    /// Shown under the list: what the operator should know but need not answer.
+    void showStatus(const QString& text);
+    /// Looks at the mail sender (once a minute at most) and says what changed under the list.
+    void watchMailSender();
     void recovered(const MailedStatement&) override { refreshFile1(); }
     void failed(const RunFailure& failure) override;
     void buildControls();
@@ -85,6 +93,10 @@ private:
     std::function<void()> openAttachPicker_;
     /// The store being processed, from Process on.
     std::unique_ptr<handoff::StoreSession> session_;
+    std::unique_ptr<DeliveryRecord> record_;
+    std::unique_ptr<MailSenderWatch> mailWatch_;
+    int historyDays_ = 0;
+    std::unique_ptr<Observers> observers_;
     std::unique_ptr<StatementMailer> mailer_;
     bool toldBusy_ = false;
     QString file1Folder_;

@@ -3,6 +3,9 @@
 #include "mailer/handoff/store_session.h"
 #include "mailer/pdf/pdf_export.h"
 #include "mailer/run/console_observer.h"
+#include "mailer/run/delivery_record.h"
+#include "mailer/run/mail_sender_watch.h"
+#include "mailer/run/store_figures.h"
 #include "mailer/run/run_failure.h"
 #include "mailer/run/service_observer.h"
 #include "mailer/run/share_wait.h"
@@ -14,12 +17,19 @@
 #include "platform/file_system.h"
 #include "platform/journal_stream.h"
 #include "platform/service_notifier.h"
+#include "settings/settings_store.h"
+
+#include <QSysInfo>
 
 #include <chrono>
 #include <thread>
 
 namespace run {
 namespace {
+
+// Fixed, so that monitoring and `journalctl MESSAGE_ID=...` find the mail sender's episodes.
+constexpr char kMailSenderStoppedId[] = "5b0e6f5c8a1d4e2f9c3b7a6d1e4f8a20";
+constexpr char kMailSenderTakesId[] = "5b0e6f5c8a1d4e2f9c3b7a6d1e4f8a21";
 
 std::ostream& operator<<(std::ostream& os, const QString& text)
 {
@@ -90,9 +100,26 @@ public:
           temp_(tempFolder(run.ServerName, run.StoreNumber)),
           lockPath_(storeLockPath(run.ServerName, run.StoreNumber)),
           session_(fs, lockPath_, options.watch ? QStringLiteral("brevix --watch") : QStringLiteral("brevix --once")),
-          console_(out, err), serviceStatus_(service), observers_{&console_, &serviceStatus_},
+          console_(out, err, options.journal, &fs), serviceStatus_(service),
+          record_(fs, historyFolder(run.ServerName, run.StoreNumber), QSysInfo::machineHostName(), session_.runId(),
+                  [&err](const QString& warning) { err << platform::warning << warning << std::endl; }),
+          historyDays_(readHistoryDays(store)),
+          mailWatch_(fs, inFolder(run.ServerName, run.StoreNumber),
+                     readMailWaitMinutes(store.get(settings::MailWaitMinutes, QString()))),
+          figures_(options.watch ? figuresFolder(store.get(settings::MetricsFolder, QString()), service.active()) : QString(),
+                   run.ServerName, run.StoreNumber),
+          observers_{&record_, &console_, &serviceStatus_, &figures_},
           mailer_(run, fs, session_, observers_, readSettleMs(store))
     {
+    }
+
+    ~StoreRun()
+    {
+        // The last figures of the run: a clean stop leaves the store to others.
+        if (options_.watch)
+            figures_.write([this] { return StoreState{int(fs_.list(temp_, QStringLiteral("*.txt")).size()),
+                                                      mailWatch_.waiting(), mailWatch_.oldestAgeMs(), false}; },
+                           true);
     }
 
     int exec()
@@ -104,6 +131,7 @@ public:
                 if (const int ended = regainStore(); ended != kGoOn)
                     return ended;
             const std::optional<bool> tookAny = mailWaiting();
+            watchStore();
             if (!tookAny)
                 return 1;  // the observers were told
             if (stop_)
@@ -131,6 +159,7 @@ private:
         } catch (...) {
             return 1;  // the observers were told
         }
+        record_.prune(historyDays_);
         return kGoOn;
     }
 
@@ -160,6 +189,7 @@ private:
                     err_ << platform::warning << why
                          << (busy ? "; waiting for it to finish." : " and tries again every second.") << std::endl;
                 told = why;
+                watchStore();
                 service_.idle();
                 if (!sleepUnlessStopped(1000, stop_))
                     return 0;
@@ -228,6 +258,32 @@ private:
         return tookAny;
     }
 
+    /// What a watch run keeps an eye on besides the statements: the mail sender, through the in
+    /// folder, and the figures for monitoring.
+    void watchStore()
+    {
+        if (!options_.watch)
+            return;
+        const MailSenderWatch::News news = mailWatch_.poll();
+        if (news.kind != MailSenderWatch::News::Nothing) {
+            const bool stopped = news.kind == MailSenderWatch::News::Warning;
+            if (!options_.journal
+                || !options_.journal(stopped ? platform::Priority::Warning : platform::Priority::Info, news.text,
+                                     {{"MESSAGE_ID", stopped ? kMailSenderStoppedId : kMailSenderTakesId}}))
+                err_ << (stopped ? platform::warning : platform::info) << news.text << std::endl;
+            service_.mailSenderProblem(mailWatch_.warning());
+        }
+        const std::optional<QString> problem = figures_.write([this] {
+            return StoreState{int(fs_.list(temp_, QStringLiteral("*.txt")).size()), mailWatch_.waiting(),
+                              mailWatch_.oldestAgeMs(), session_.held()};
+        });
+        // Said once per cause; said again after a write that worked.
+        if (problem && !problem->isEmpty() && *problem != figuresProblem_)
+            err_ << platform::warning << *problem << std::endl;
+        if (problem)
+            figuresProblem_ = *problem;
+    }
+
     /// A run once ends when nothing is left to settle: it says what stays and why.
     int finishOnce()
     {
@@ -251,6 +307,7 @@ private:
         if (!waitForFolder(fs_, temp_, service_, stop_, err_))
             return status();
         service_.watching(temp_);
+        record_.prune(historyDays_);
         // A run that ended beside this one (where the lock does not reach the server) left its
         // claims: they are finished within seconds, not only at this run's next start.
         if (tick % 10 == 0) {
@@ -274,6 +331,11 @@ private:
     handoff::StoreSession session_;
     ConsoleObserver console_;
     ServiceObserver serviceStatus_;
+    DeliveryRecord record_;
+    const int historyDays_;
+    MailSenderWatch mailWatch_;
+    StoreFigures figures_;
+    QString figuresProblem_;
     Observers observers_;
     StatementMailer mailer_;
 };

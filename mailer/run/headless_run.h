@@ -1,5 +1,6 @@
 #pragma once
 #include "mailer/input/mod_brevix.h"
+#include "platform/journal_send.h"
 
 #include <QString>
 #include <atomic>
@@ -21,6 +22,9 @@ struct HeadlessOptions {
     std::optional<QString> server;    ///< instead of the stored "Host", not saved
     std::optional<QString> store;     ///< instead of the stored "Directory", not saved
     platform::ServiceNotifier* service = nullptr;  ///< told what a watch run does, under systemd
+    /// Where the journal is the output: each statement's line and the mail sender's warnings go
+    /// there with fields of their own.
+    platform::JournalSend journal;
 };
 
 /// Processes the waiting statements without a window: once, or every second until `stop` is

@@ -50,6 +50,13 @@ qint64 readSettleMs(const settings::SettingsStore& store)
     return ok && ms >= 0 ? ms : settings::kDefaultSettleMs;
 }
 
+int readHistoryDays(const settings::SettingsStore& store)
+{
+    bool ok = false;
+    const int days = store.get(settings::HistoryDays, QString()).trimmed().toInt(&ok);
+    return ok && days >= 1 ? days : settings::kDefaultHistoryDays;
+}
+
 void saveConnection(settings::SettingsStore& store, const input::modBrevix& run)
 {
     store.save(settings::Host, run.ServerName);

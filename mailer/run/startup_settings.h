@@ -19,6 +19,8 @@ QString connectionProblem(const input::modBrevix& run);
 QString serverNotSet(const settings::SettingsStore& store);
 /// The settle time: "SettleMs", or its default when missing or not a number of 0 or more.
 qint64 readSettleMs(const settings::SettingsStore& store);
+/// Days the delivery record keeps: "HistoryDays", or its default when missing or not a number of 1 or more.
+int readHistoryDays(const settings::SettingsStore& store);
 /// Saves "Host", then "Directory".
 void saveConnection(settings::SettingsStore& store, const input::modBrevix& run);
 

@@ -33,6 +33,7 @@ handoff::Filing StatementDocuments::filingOf(const input::modBrevix& values, con
     handoff::Filing filing;
     const QString ref = platform::fromCp1252(values.StmtRef);
     filing.account = platform::fromCp1252(values.AcctNo);
+    filing.mailTo = platform::fromCp1252(values.MailTo);
     filing.pdf = pdfPathFor(statement, ref);
     filing.archiveFolder = archiveFolder(values.ServerName, values.StoreNumber, ref);
     filing.mail = !values.NoEmail;

@@ -21,6 +21,18 @@ private:
     QString reason_;
 };
 
+/// A statement without its F record, its totals: whoever writes it may not have finished. The
+/// headless runs set it aside like any refused statement; the window passes it over without a
+/// word, as a file still settling. Either way it is taken again once it changes.
+class StatementUnfinished : public StatementRefused {
+public:
+    explicit StatementUnfinished(QString file)
+        : StatementRefused(std::move(file),
+                           QStringLiteral("it has no F record, its totals: the accounting system may still be writing it"))
+    {
+    }
+};
+
 using handoff::ClaimFailed;
 using handoff::FirstError;
 

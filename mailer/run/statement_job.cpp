@@ -151,6 +151,7 @@ void StatementJob::archive(const QString& folder, bool noEmail)
     const QString name = bareName(pdfPath_);
     archiveProblem_.clear();
     archived_ = false;
+    archiveFolder_ = folder;
     try {
         // From the bytes in hand where they were kept: a network share is not read back.
         if (bytes_)

@@ -1,5 +1,6 @@
 #pragma once
 #include "mailer/input/mod_brevix.h"
+#include "mailer/run/statement_paths.h"
 
 #include <QString>
 #include <functional>
@@ -65,6 +66,8 @@ public:
     const QString& stagedPath() const { return stagedPath_; }
     /// Whether the last archive() left an archive copy.
     bool archived() const { return archived_; }
+    /// The archive copy the last archive() left; empty when none.
+    QString archiveCopy() const { return archived_ ? archiveFolder_ + bareName(pdfPath_) : QString(); }
     /// Why the last archive copy failed, said of its folder ("no \\h\tarnlnk (...); is the share
     /// mounted?"); empty when it did not fail.
     const QString& archiveProblem() const { return archiveProblem_; }
@@ -81,6 +84,7 @@ private:
     QString stagedPath_;
     QString date_;  // the statement date of the last statement rendered
     bool archived_ = false;
+    QString archiveFolder_;
     QString archiveProblem_;
     std::shared_ptr<const std::string> bytes_;
 };

@@ -11,6 +11,7 @@
 #include "platform/line_reader.h"
 #include "platform/service_notifier.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 
 #include <atomic>
@@ -266,6 +267,14 @@ std::vector<MailedStatement> StatementMailer::mailBatch(const std::vector<platfo
             if (!p.result.changed)
                 prepared.push_back(p);
             results.push_back(p.result);
+        } catch (const StatementUnfinished&) {
+            if (!goOnAfterRefusal) {  // the window: passed over as still settling
+                setAside(entry);
+                p.result.changed = true;
+                results.push_back(p.result);
+                continue;
+            }
+            error = std::current_exception();
         } catch (const StatementRefused&) {
             error = std::current_exception();
         } catch (const input::BadRecord& e) {
@@ -333,6 +342,8 @@ void StatementMailer::checkBeforeFiling(Prepared& p, const input::modBrevix& run
     const platform::FolderEntry& entry = p.entry;
     if (!run.HeaderRead)
         throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
+    if (!run.TotalsRead)
+        throw StatementUnfinished(onDisk(entry));
     if (blank(run.AcctNo))
         throw StatementRefused(onDisk(entry),
                                QStringLiteral("its account number (field 6 of the H record) is empty"));
@@ -505,8 +516,15 @@ MailedStatement StatementMailer::resultOf(const handoff::Attempt& a, MailedState
     result.account = a.filing.account;
     result.pdfPath = a.filing.pdf;
     result.mailed = a.filing.mail && (a.end == End::Filed || a.end == End::Recovered);
+    result.mailTo = a.filing.mailTo;
     result.archived = a.archived.done;
+    result.archiveCopy = a.archived.done ? a.filing.archiveFolder + bareName(a.filing.pdf) : QString();
     result.archiveProblem = a.archived.problem;
+    result.request = result.mailed ? a.filing.destination : QString();
+    if (a.pdfBytes)
+        result.sha256 = QString::fromLatin1(
+            QCryptographicHash::hash(QByteArrayView(a.pdfBytes->data(), qsizetype(a.pdfBytes->size())),
+                                     QCryptographicHash::Sha256).toHex());
     result.recovered = a.end == End::Recovered;
     result.lost = a.end == End::Lost;
     return result;

@@ -15,6 +15,10 @@ struct MailedStatement {
     QString pdfPath;      ///< the PDF in the out folder
     bool mailed = false;  ///< a request went to the in folder
     bool archived = false;
+    QString archiveCopy;     ///< the archive copy, when there is one
+    QString mailTo;          ///< the recipient the statement names
+    QString request;         ///< its request in the in folder, once handed off
+    QString sha256;          ///< of the PDF as filed, in hex, when the run had its bytes in hand
     QString archiveProblem;  ///< why there is no archive copy, when the copy failed
     /// It changed while it was taken: nothing was handed off, it waits to settle again.
     bool changed = false;

@@ -33,6 +33,11 @@ QString storeFolder(const QString& ServerName, const QString& StoreNumber)
     return QStringLiteral("\\\\") + ServerName + QStringLiteral("\\parlow\\email") + StoreNumber;
 }
 
+QString historyFolder(const QString& ServerName, const QString& StoreNumber)
+{
+    return storeFolder(ServerName, StoreNumber) + QStringLiteral("\\history");
+}
+
 QString storeLockPath(const QString& ServerName, const QString& StoreNumber)
 {
     return storeFolder(ServerName, StoreNumber) + QStringLiteral("\\brevix.lock");

@@ -15,6 +15,8 @@ QString tempFolder(const QString& ServerName, const QString& StoreNumber);
 QString outFolder(const QString& ServerName, const QString& StoreNumber);
 /// store folder + \in: the mail sender's folder.
 QString inFolder(const QString& ServerName, const QString& StoreNumber);
+/// store folder + \history: the delivery record, one file per run and day.
+QString historyFolder(const QString& ServerName, const QString& StoreNumber);
 /// \\server\tarnlnk\TVK<store>\STATEMENTS\<ref>\ (with its trailing backslash).
 QString archiveFolder(const QString& ServerName, const QString& StoreNumber, const QString& StmtRef);
 

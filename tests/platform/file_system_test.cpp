@@ -64,4 +64,18 @@ TEST_F(FileSystemTest, RaisesTheOriginalErrorNumbersAndLeavesNoTemporaries)
     EXPECT_EQ(QDir(tree.at("unc/host/parlow/email7/in")).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }
 
+// The delivery record grows a line at a time at the end of what the file holds.
+TEST_F(FileSystemTest, AFileOpenedToAppendKeepsWhatItHeldAndGrowsAtItsEnd)
+{
+    tree.write("unc/host/parlow/email7/history/old.txt", "line 1\n");
+    fs.makeFolder(kStore + "\\history");  // already there
+    const std::unique_ptr<platform::LineFile> file = fs.openToAppend(kStore + "\\history\\old.txt");
+    file->append("line 2\n");
+    tree.write("unc/host/parlow/email7/history/old.txt", tree.read("unc/host/parlow/email7/history/old.txt") + "x");
+    file->append("line 3\n");
+    EXPECT_EQ(tree.read("unc/host/parlow/email7/history/old.txt"), "line 1\nline 2\nxline 3\n");
+    EXPECT_EQ(errorNumberOf([&] { fs.makeFolder(kStore + "\\no\\new"); }), Error::PathNotFound);
+    EXPECT_EQ(errorNumberOf([&] { fs.openToAppend(kStore + "\\no\\a.txt"); }), Error::PathNotFound);
+}
+
 }  // namespace

@@ -34,6 +34,7 @@ Finished run(const char* program, const QStringList& args)
 
 const std::string kBrevixUsage = "Usage: brevix [--once | --watch] [--server=HOST] [--store=NUMBER]\n"
                                  "  or:  brevix --render=STATEMENT [--output=FILE]\n"
+                                 "  or:  brevix --history [ACCOUNT] [--since=DATE] [--server=HOST] [--store=NUMBER]\n"
                                  "Try 'brevix --help' for more information.\n";
 
 TEST(Options, StatusStreamAndNoWindow)
@@ -49,10 +50,13 @@ TEST(Options, StatusStreamAndNoWindow)
         {BREVIX_BINARY, {"--help"}, 0, "Usage: brevix [--once | --watch]", ""},
         {BREVIX_BINARY, {"--bogus"}, 2, "", "brevix: unrecognized option '--bogus'\n" + kBrevixUsage},
         {BREVIX_BINARY, {"--once", "--server"}, 2, "", "brevix: option '--server' requires an argument\n" + kBrevixUsage},
-        {BREVIX_BINARY, {"--store=7"}, 2, "", "brevix: --server and --store go with --once or --watch\n" + kBrevixUsage},
-        {BREVIX_BINARY, {"--once", "--watch"}, 2, "", "brevix: use one of --once, --watch and --render\n" + kBrevixUsage},
+        {BREVIX_BINARY, {"--store=7"}, 2, "", "brevix: --server and --store go with --once, --watch or --history\n" + kBrevixUsage},
+        {BREVIX_BINARY, {"--once", "--watch"}, 2, "", "brevix: use one of --once, --watch, --render and --history\n" + kBrevixUsage},
         {BREVIX_BINARY, {"--once", "statsrv"}, 2, "", "brevix: unexpected argument 'statsrv'\n" + kBrevixUsage},
         {BREVIX_BINARY, {"-o", "a.pdf"}, 2, "", "brevix: --output goes with --render\n" + kBrevixUsage},
+        {BREVIX_BINARY, {"--once", "--since=2026-11-01"}, 2, "", "brevix: --since goes with --history\n" + kBrevixUsage},
+        {BREVIX_BINARY, {"--history", "--since=11/01/26"}, 2, "", "brevix: --since takes a day as YYYY-MM-DD\n" + kBrevixUsage},
+        {BREVIX_BINARY, {"--history", "1", "2"}, 2, "", "brevix: unexpected argument '2'\n" + kBrevixUsage},
         {HUEVANE_BINARY, {"--help"}, 0, "Usage: huevane [--help | --version]\n", ""},
         {HUEVANE_BINARY, {"-x"}, 2, "", "huevane: invalid option -- 'x'\nUsage: huevane [--help | --version]\n"
                                            "Try 'huevane --help' for more information.\n"},

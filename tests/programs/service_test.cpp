@@ -72,6 +72,10 @@ std::unique_ptr<QProcess> startBrevix(const StatementShare& share, const QString
                                       bool service, bool journal = true)
 {
     share.write("journal");
+    // The figures for monitoring go to the test's folder, never into the machine's own.
+    share.mkdir("figures");
+    if (!share.exists("config/Torvik/Brevix.ini"))
+        share.write("config/Torvik/Brevix.ini", "[eStatements]\nSettings\\MetricsFolder=" + share.at("figures").toStdString() + "\n");
     struct stat st {};
     ::stat(QFile::encodeName(share.at(journal ? "journal" : "config")).constData(), &st);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -111,6 +115,8 @@ TEST(Service, WatchIsReadyReportsEachStatementFeedsTheWatchdogAndStops)
     terminate(*brevix);
     EXPECT_TRUE(systemd.waitFor("STOPPING=1"));
     EXPECT_EQ(share.read("journal").substr(0, 27), "<6>12345.txt\taccount 12345\t");
+    EXPECT_NE(share.read("figures/brevix_host_7.prom").find("brevix_statements_total{server=\"host\",store=\"7\",outcome=\"mailed\"} 1\n"),
+              std::string::npos) << share.read("figures/brevix_host_7.prom");
 }
 
 TEST(Service, WatchIsReadyWhileItWaitsForTheShareSayingWhatIsMissing)

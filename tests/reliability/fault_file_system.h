@@ -82,6 +82,12 @@ public:
             return inner_.holdFile(p, heldBy);
         return std::make_unique<Unlocked>(inner_.hostPath(p));
     }
+    std::unique_ptr<platform::LineFile> openToAppend(const QString& p) override
+    {
+        watch(Op::Write, p);
+        return inner_.openToAppend(p);
+    }
+    void makeFolder(const QString& p) override { watch(Op::Write, p); inner_.makeFolder(p); }
     void beginBatch() override { inner_.beginBatch(); }
     void flush() override { watch(Op::Sync, {}); inner_.flush(); }
     void endBatch() override { inner_.endBatch(); }

@@ -74,6 +74,42 @@ TEST(Handoff, AStatementStillBeingWrittenIsMailedOnlyWholeAndOnce)
     }
 }
 
+/// The accounting system stalls longer than the settle time in the middle of the open items: the
+/// half file has no totals, so it is set aside, and the whole file is mailed once it is complete.
+TEST(Handoff, AWriterThatStallsPastTheSettleTimeGetsOneWholeStatementMailed)
+{
+    RunRig rig(2000);
+    auto brevix = rig.start({"--watch"});
+    std::string lines;
+    for (int i = 1; i <= 39; ++i)
+        lines += "D\t06/01/26\tINV" + std::to_string(7000 + i) + "\tBolts\t1.00\t0.00\t1.00\t0.00\t0.00\t0.00\t1.00\r\n";
+    std::string text = testing_support::statementText("4242", lines);
+    text.replace(text.rfind("10.00\r\n"), 7, "12345.67\r\n");
+    size_t cut = 0;
+    for (int line = 0; line < 20; ++line)
+        cut = text.find("\r\n", cut) + 2;
+    rig.statements << "4242.txt";
+    // Closed in between: on a network share nothing tells an open writer apart from a finished one.
+    rig.share.drop("4242.txt", text.substr(0, cut));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    rig.share.drop("4242.txt", text);
+    for (int waited = 0; rig.waiting() > 0 && waited < 200; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ::kill(static_cast<pid_t>(brevix->processId()), SIGTERM);
+    ASSERT_TRUE(brevix->waitForFinished(60000));
+
+    const QString err = QString::fromUtf8(brevix->readAllStandardError());
+    EXPECT_EQ(err.count("4242.txt: it has no F record, its totals: the accounting system may still be writing it"), 1)
+        << err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(brevix->readAllStandardOutput()).count("4242.txt\taccount 4242"), 1);
+    EXPECT_EQ(QDir(rig.storeFolder("in")).entryList(QDir::Files), QStringList{"STMT_4242.TXT"});
+    const std::string pdf = testing_support::PdfText(rig.share.readStore("statements/out/4242.0105.PDF")).text;
+    for (int i = 1; i <= 39; ++i)
+        EXPECT_NE(pdf.find("INV" + std::to_string(7000 + i)), std::string::npos) << i;
+    EXPECT_NE(pdf.find("12345.67"), std::string::npos);
+    EXPECT_TRUE(rig.allDone()) << rig.problems();
+}
+
 TEST(Handoff, TwoWatchingRunsOnOneStoreMailEachStatementOnce)
 {
     RunRig rig(300);

@@ -75,6 +75,8 @@ TEST(HostileInput, GivesItsMessageKeepsTheFileAndWritesNothing)
         {"empty account", "1.txt", statementText(""), "its account number (field 6 of the H record) is empty"},
         {"blank account", "1.txt", statementText("   "), "its account number (field 6 of the H record) is empty"},
         {"no H record", "1.txt", "*\tT\t1\t2\t3\t4\t5\t6\r\nF\t1\t2\t3\t4\t5\t6\t7\t8\r\n", "it has no H record"},
+        {"no F record", "1.txt", good.substr(0, good.rfind("F\t")),
+         "temp\\1.txt: it has no F record, its totals: the accounting system may still be writing it. It stays"},
         {"name that is not UTF-8", {}, {}, "temp\\12\\xfc.txt: its name is not valid UTF-8",
          [](const QString& temp, const QString&) {
              const int fd = ::open((QFile::encodeName(temp) + "/12\xfc.txt").constData(), O_WRONLY | O_CREAT, 0644);

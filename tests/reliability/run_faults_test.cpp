@@ -54,19 +54,20 @@ struct Crash {};
 
 struct Fault {
     const char* name;
-    /// What a run that the fault ends says first; null for a run that dies.
+    /// What a run that the fault ends says first (after the warning that the delivery record of
+    /// the statements it mailed could not be written); null for a run that dies.
     const char* message;
     /// Breaks the share before the call; returns how to mend it, or null when nothing is left to mend.
     std::function<std::function<void()>(RunRig&, Op, const QString&)> strike;
 };
 
 const Fault kEveryStep[] = {
-    {"the share disappears", "^(Cannot Connect to: |Error 76: Path not found)",
+    {"the share disappears", "^(No delivery record: [^\\n]*\\n)?(Cannot Connect to: |Error 76: Path not found)",
      [](RunRig& rig, Op, const QString&) -> std::function<void()> {
          QDir().rename(rig.share.at("unc/host"), rig.share.at("unc/host-gone"));
          return [&rig] { QDir().rename(rig.share.at("unc/host-gone"), rig.share.at("unc/host")); };
      }},
-    {"a device error", "^Error 57: Device I/O error",
+    {"a device error", "^(No delivery record: [^\\n]*\\n)?Error 57: Device I/O error",
      [](RunRig&, Op op, const QString& path) -> std::function<void()> {
          // Every call but the queries, which report a missing share as false or empty: a full
          // disk fails a subset of these calls the same way (a real one: DiskFullWhileThePdfIsWritten).

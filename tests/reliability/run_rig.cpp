@@ -32,9 +32,10 @@ RunRig::RunRig(int settleMs) : local(platform::PathMapper({share.uncRoot(), shar
             violations += unsoundToDelete(name);
         if (inject)
             inject(op, path);
-        // A run's heartbeat and lock are its own business, not a change to the store's files.
+        // A run's heartbeat, lock and delivery record are its own business, not a change to the
+        // store's files.
         if (FaultFileSystem::changesDisk(op) && !path.contains(QLatin1String("\\.brevix."))
-            && !path.endsWith(QLatin1String("\\brevix.lock")))
+            && !path.endsWith(QLatin1String("\\brevix.lock")) && !path.contains(QLatin1String("\\history")))
             changed << path;
     };
 }

@@ -89,6 +89,11 @@ brevix_on 1 --once >/dev/null || fail "a run after the kills failed"
   || fail "left behind: $(find "$STORE" "$STORE/statements/out" -maxdepth 1 -name '.*' | head)"
 echo "   $kills kills; $(grep -c mailed "$SMB_DIR"/watch1.out || true) and $(grep -c mailed "$SMB_DIR"/watch2.out || true) lines mailed by ws1 and ws2"
 grep -q "not carried to the file server" "$SMB_DIR"/watch*.err || fail "no run said that the lock is not carried"
+# Each statement mailed has its line in the store's delivery record, written through the mounts.
+missing=$(for i in $(seq 2001 2200); do cut -f5,11 "$STORE"/history/*.txt | grep -qxE "$i	(mailed|recovered)" || echo "$i"; done)
+[ -z "$missing" ] || fail "mailed but not in the delivery record: $(echo $missing | head -c 200)"
+brevix_on 2 --history 2001 | grep -q "	2001	c2001@acme.example	2001.0105.PDF	" || fail "brevix --history 2001 over SMB: $(brevix_on 2 --history 2001 2>&1)"
+! grep -q "No delivery record" "$SMB_DIR"/watch*.err || fail "the record could not be written: $(grep -h "No delivery record" "$SMB_DIR"/watch*.err | head -1)"
 
 # Runs brevix as workstation $2 on a machine of its own name $1: its own host name and process ids,
 # the rest of this machine shared (a container, or a cloned image).

@@ -142,6 +142,16 @@ TEST(StatementReader, RecordTypesCompareExactly)
     }
 }
 
+// A statement is whole only with its totals; a file that ends without a line end is whole at once.
+TEST(StatementReader, OnlyAnFRecordMakesAStatementWhole)
+{
+    const std::string head = kStar + "\r\n" + kH + "\r\n" + kE + "\r\n";
+    for (const auto& [text, whole] : {std::pair{head + kD + "\r\n" + kF + "\r\n", true}, {head + kD + "\r\n" + kF, true},
+                                      {head + kF + "\r\n" + kD + "\r\n", true}, {head + kD + "\r\n", false},
+                                      {head + kD + "\r\nf" + kF.substr(1) + "\r\n", false}})
+        EXPECT_EQ(Read(text).run.TotalsRead, whole) << text;
+}
+
 TEST(StatementReader, KeepsBlanksAndBytesExactlyAsRead)
 {
     const std::string cp1252 = "Caf\xE9 \x80 5 \x81";

@@ -155,6 +155,20 @@ TEST_F(WindowTest, ATickThatFailsShowsTheErrorEndsTheProgramAndKeepsTheStatement
     EXPECT_TRUE(share.inStore("statements/temp/12345.txt"));
 }
 
+TEST_F(WindowTest, AStatementWithoutTotalsIsPassedOverInSilenceUntilItIsComplete)
+{
+    auto window = open("host", "7");
+    const std::string whole = statementText("1");
+    share.drop("1.txt", whole.substr(0, whole.rfind("F\t")));
+    window->Timer1_Timer();
+    window->Timer1_Timer();
+    EXPECT_TRUE(!window->ended() && prompt.shown.empty() && share.inStore("statements/temp/1.txt"));
+
+    share.drop("1.txt", whole);
+    window->Timer1_Timer();
+    EXPECT_TRUE(share.inStore("in/STMT_1.TXT") && !share.inStore("statements/temp/1.txt"));
+}
+
 TEST_F(WindowTest, AStoreHeldByAnotherRunIsSaidOnceAndPollingGoesOn)
 {
     auto window = open("host", "7");
