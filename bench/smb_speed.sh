@@ -137,12 +137,15 @@ echo "load average:  $(cut -d' ' -f1-3 /proc/loadavg)"
 [ "$ops_count" -gt 0 ] || exit 0
 # Every call that names a path on the mount, or a descriptor open on it (not execve, whose
 # arguments name it); a call strace splits around a thread switch is counted once, at its start.
+# What moves bytes through a descriptor already open is not a file-system operation of its own.
+DATA_CALLS='^[0-9]+ +(read|write|pread64|pwrite64|readv|writev|close|lseek|fstat|fcntl|fadvise64)\(|^[0-9]+ +newfstatat\([0-9]+<[^>]*>, "",'
 count_calls() {  # trace file, statements, label
   grep -F "$MNT" "$1" | grep -v -e '^[0-9]* *<\.\.\. ' -e '^[0-9]* *execve(' >"$1.share" || true
   local folders; folders=$(grep -cE '^[0-9]+ +(newfstatat|statx|stat|lstat)\(.*S_IFDIR' "$1.share" || true)
   sed -E 's/^[0-9]+ +//; s/\(.*//' "$1.share" | sort | uniq -c | sort -rn |
-    awk -v n="$2" -v label="$3" -v folders="$folders" '{ total += $1; calls[NR] = $2; counts[NR] = $1 } END {
+    awk -v n="$2" -v label="$3" -v folders="$folders" -v data="$(grep -cE "$DATA_CALLS" "$1.share" || true)" '{ total += $1; calls[NR] = $2; counts[NR] = $1 } END { ops = total - data;
       printf "%s: %.1f calls on the share per statement (%d statements; %.1f of them stat a folder)\n", label, total / n, n, folders / n
+      printf "%s: %.1f operations per statement (the calls less reads, writes and closes of files already open)\n", label, ops / n
       line = " "
       for (i = 1; i <= NR; ++i) line = line sprintf(" %s %.2f", calls[i], counts[i] / n)
       print line }'

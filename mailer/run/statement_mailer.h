@@ -31,8 +31,10 @@ namespace run {
 /// it happens.
 class StatementMailer {
 public:
+    /// `clock` times the settling; a parameter so that settling is tested without waiting.
     StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
-                    StatementObserver& observer, qint64 settleMs = 0);
+                    StatementObserver& observer, qint64 settleMs = 0,
+                    handoff::SteadyClock clock = handoff::steadyClock());
     ~StatementMailer();
 
     /// One look at the temp folder: the statement files ready to be taken, in directory order.
@@ -122,6 +124,11 @@ private:
     void renderTogether(std::vector<Prepared>& batch, size_t first);
     /// Refuses a statement whose document would land on another statement's file.
     void checkCaseTwins(const input::modBrevix& run, const platform::FolderEntry& entry, const QString& pdf);
+    /// Renders (unless workers did) and takes one statement of a batch on, setting aside what
+    /// fails on its own data when `goOnAfterRefusal`; false when the batch ends before it.
+    bool takeOn(Prepared& p, bool rendered, const QStringList& attachments, bool goOnAfterRefusal,
+                QSet<QString>& requests, std::vector<MailedStatement>& results, std::vector<Prepared>& prepared,
+                std::exception_ptr& error);
     /// Claims, publishes and hands off the statements of a batch, each step durable before the
     /// next; raises the first error once the others are handed off.
     void handOffAll(std::vector<Prepared>& prepared);
@@ -143,6 +150,7 @@ private:
     /// The statements of the batch being handed off, by their attempt.
     QHash<const handoff::Attempt*, Prepared*> handingOff_;
     handoff::SettleWatch settle_;
+    handoff::SteadyClock clock_;
     QHash<QByteArray, platform::FileStamp> setAside_;
     /// The detail file of each statement of the last look, as it stood then.
     QHash<QByteArray, std::optional<platform::FileStamp>> detailSeen_;
