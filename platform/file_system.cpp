@@ -358,6 +358,13 @@ std::vector<FolderEntry> LocalFileSystem::entries(const QString& folder, const Q
             found.push_back(FolderEntry{name, bytes, stampOf(st)});
         return true;
     });
+    if (!hidden) {
+        QStringList names;
+        for (const FolderEntry& entry : found)
+            if (entry.mapsBack())
+                names << entry.name;
+        mapper_.noteListed(folder, names);
+    }
     return found;
 }
 

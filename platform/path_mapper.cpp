@@ -71,6 +71,9 @@ struct PathMapper::FolderIndexes {
     /// The folders resolved since the last look at the share: the host path as written, to the
     /// folder that exists.
     QHash<QString, QString> resolved;
+    /// The files the last listing of each folder found, by the folder and name as written: named
+    /// as they lie on disk.
+    QHash<QString, QSet<QString>> listed;
 
     static quint64 hashOf(const QString& name) { return qHash(name.toCaseFolded(), 0); }
 
@@ -141,6 +144,13 @@ struct PathMapper::FolderIndexes {
             }
         }
         return found;
+    }
+
+    bool wasListed(const QString& folder, const QString& name)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = listed.constFind(folder);
+        return it != listed.constEnd() && it->contains(name);
     }
 
     /// Whether the folder's index, trusted in this look, holds no spelling of the name.
@@ -217,6 +227,9 @@ std::optional<QString> appendComponents(const QString& root, const QStringList& 
     const bool hidden = part.startsWith(QLatin1Char('.'));
     if (!resolving) {
         seen.state = EntryLook::NotThere;
+    } else if (!look && indexes.wasListed(written, part)) {
+        // Named as this look's listing found it on disk: the path is the name.
+        seen.state = EntryLook::NotLooked;
     } else if (hidden && !look) {
         // A hidden name is one this program made up (a staged file, a request, a claim), always
         // spelled alike: the path is the same whether it exists or not.
@@ -327,6 +340,23 @@ std::optional<QString> PathMapper::toHost(const QString& windowsPath, EntryLook*
             look->state = EntryLook::NotLooked;  // the slash asks for a folder
     }
     return host;
+}
+
+void PathMapper::noteListed(const QString& windowsFolder, const QStringList& names) const
+{
+    // Only folders of the share, whose text maps component by component.
+    if (!windowsFolder.startsWith(QLatin1String("\\\\")))
+        return;
+    const QStringList parts = components(windowsFolder.mid(2));
+    if (parts.contains(QStringLiteral(".")) || parts.contains(QStringLiteral("..")))
+        return;
+    QString written = roots_.uncRoot;
+    for (const QString& part : parts)
+        written += QLatin1Char('/') + part;
+    std::lock_guard<std::mutex> lock(indexes_->mutex);
+    if (indexes_->listed.size() >= 64)  // the few folders a run lists: keep the memory flat
+        indexes_->listed.clear();
+    indexes_->listed.insert(written, QSet<QString>(names.begin(), names.end()));
 }
 
 }  // namespace platform

@@ -95,7 +95,14 @@ void frmEmailStatements::buildControls()
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(0);
+    wireControls();
 
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void frmEmailStatements::wireControls()
+{
     connect(btnProcess, &QPushButton::clicked, this, &frmEmailStatements::btnProcess_Click);
     connect(btnExit, &QPushButton::clicked, this, &frmEmailStatements::btnExit_Click);
     connect(btnAttach, &QPushButton::clicked, this, &frmEmailStatements::btnAttach_Click);
@@ -108,9 +115,6 @@ void frmEmailStatements::buildControls()
     setTabOrder(File1, btnProcess);
     setTabOrder(btnProcess, btnExit);
     platform::keepAccessKeysOutOfText(*this);
-
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 void frmEmailStatements::Form_Load()

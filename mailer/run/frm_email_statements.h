@@ -77,6 +77,8 @@ private:
     void recovered(const MailedStatement&) override { refreshFile1(); }
     void failed(const RunFailure& failure) override;
     void buildControls();
+    /// The buttons and the timer to their handlers, the tab order, the access keys.
+    void wireControls();
     void refreshFile1();
     /// Holds the store's lock, taking it (and finishing what an ended run left) when free. Says
     /// once that another run holds it.
