@@ -97,7 +97,9 @@ void Handoff::handOff(const std::vector<Attempt*>& batch, bool storeHeld)
         }
         return next;
     };
-    const std::vector<Attempt*> claimed = each(batch, [this](Attempt& a) { return claim(a); });
+    const std::vector<Attempt*> taken = each(batch, [this](Attempt& a) { return claim(a); });
+    const QSet<QString> details = detailsNow(taken);
+    const std::vector<Attempt*> claimed = each(taken, [&](Attempt& a) { return claimedAsRead(a, details); });
     fs_.flush();
     const std::vector<Attempt*> published = each(claimed, [this](Attempt& a) { return publish(a); });
     fs_.flush();
@@ -142,14 +144,35 @@ bool Handoff::claim(Attempt& a)
             }
         }
     }
+    return true;
+}
+
+bool Handoff::claimedAsRead(Attempt& a, const QSet<QString>& detailsNow)
+{
     // What is claimed must be what was read: a statement or detail file replaced since, or a
     // detail file dropped since, is taken again once it settles.
-    const bool same = sameFile(fs_.stamp(s), a.statementStamp)
-                      && (tokenHasDetail(a.token) ? sameFile(fs_.stamp(d), a.detailStamp) : !fs_.stamp(a.detail));
+    const bool same = sameFile(fs_.stamp(mine(a.statement, a.token)), a.statementStamp)
+                      && (tokenHasDetail(a.token) ? sameFile(fs_.stamp(mine(a.detail, a.token)), a.detailStamp)
+                                                  : !detailsNow.contains(nameOf(a.detail).toCaseFolded()));
     if (same)
         return true;
     giveBack(a);
     return false;
+}
+
+QSet<QString> Handoff::detailsNow(const std::vector<Attempt*>& claimed)
+{
+    // One listing after the claims answers, for every statement claimed without one, whether a
+    // detail file came since the look, in any letter case.
+    QSet<QString> names;
+    for (const Attempt* a : claimed) {
+        if (tokenHasDetail(a->token))
+            continue;
+        for (const platform::FolderEntry& entry : fs_.entries(folders_.tempdet, QStringLiteral("*"), false))
+            names << entry.name.toCaseFolded();
+        break;
+    }
+    return names;
 }
 
 void Handoff::giveBack(Attempt& a)

@@ -138,7 +138,12 @@ public:
 
 private:
     QString mine(const QString& path, const QString& token) const;
+    /// Claims the statement, then its detail file; false when it is gone or taken.
     bool claim(Attempt& a);
+    /// Whether the claimed files are the ones read; gives them back when not.
+    bool claimedAsRead(Attempt& a, const QSet<QString>& detailsNow);
+    /// The detail files in tempdet now, case-folded, when a claimed statement has none.
+    QSet<QString> detailsNow(const std::vector<Attempt*>& claimed);
     void giveBack(Attempt& a);
     bool publish(Attempt& a);
     /// The hand-off of the bound file; false when another run did it.
