@@ -75,6 +75,11 @@ void syncFolder(const QByteArray& hostPath, const QString& path, LocalFileSystem
         ::fsync(dir.get());
 }
 
+qint64 mtimeOf(const struct stat& st)
+{
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
 QByteArray randomSuffix()
 {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -120,6 +125,8 @@ public:
             throw Error::fromErrno(errno, path_);
         if (::close(out_.release()) != 0)
             throw Error::fromErrno(errno, path_);
+        if (!inPlace_)
+            mapper_.beforeCreating(target_);
         if (!inPlace_ && ::rename(temp_.constData(), target_.constData()) != 0)
             throw Error::fromErrno(errno, path_);
         committed_ = true;
@@ -500,6 +507,7 @@ void LocalFileSystem::rename(const QString& from, const QString& to)
     const qsizetype cut = to.lastIndexOf(QLatin1Char('\\'));
     const bool sameFolder = cut >= 0 && from.lastIndexOf(QLatin1Char('\\')) == cut && from.left(cut) == to.left(cut);
     const QByteArray target = sameFolder ? folderOf(source) + '/' + QFile::encodeName(to.mid(cut + 1)) : host(to);
+    mapper_.beforeCreating(target);
     if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
         int err = errno;
         if (err == EINVAL || err == ENOSYS) {
@@ -553,6 +561,7 @@ void LocalFileSystem::flush()
             throw openError(errno, folder + "/x", path);
         if (synced.insert(st.st_dev).second && ::syncfs(dir.get()) != 0)
             throw Error::fromErrno(errno, path);
+        mapper_.changesDurable(folder, mtimeOf(st));
     }
     pending_->folders.clear();
 }
@@ -568,6 +577,7 @@ void LocalFileSystem::moveReplacing(const QString& from, const QString& to)
 {
     const QByteArray source = host(from);
     const QByteArray target = host(to);
+    mapper_.beforeCreating(target);
     if (::rename(source.constData(), target.constData()) == 0) {
         mapper_.noteCreated(target);
         syncFolder(target, to, pending_.get());

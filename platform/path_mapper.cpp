@@ -58,6 +58,10 @@ struct PathMapper::FolderIndexes {
         /// The look in which its time was last found unchanged: within a look it is trusted
         /// without asking again, and kept current by this program's own changes.
         quint64 checked = 0;
+        /// This program is changing the folder: its time just before, to be compared with the
+        /// index's when the changes are made durable.
+        bool changing = false;
+        qint64 before = -1;
         /// A hash of each case-folded name, not the names: an out folder or archive of a million
         /// statements would otherwise hold hundreds of megabytes, and grow for as long as a
         /// service runs. Only a name that exists in another spelling is looked for on disk.
@@ -107,7 +111,7 @@ struct PathMapper::FolderIndexes {
             }
         }
         if (!current) {
-            Index index{stamp, nowNs() - stamp < kRacyNs, 0, {}, {}};
+            Index index{stamp, nowNs() - stamp < kRacyNs, 0, false, -1, {}, {}};
             if (const UniqueDir dir = openDir(key.constData()))
                 while (dirent* e = ::readdir(dir.get()))
                     index.names.insert(hashOf(QFile::decodeName(e->d_name)));
@@ -277,6 +281,50 @@ QString envOr(const char* name, const QString& fallback)
 
 PathMapper::PathMapper(PathRoots roots) : roots_(std::move(roots)), indexes_(std::make_shared<FolderIndexes>()) {}
 
+void PathMapper::beforeCreating(const QByteArray& hostPath) const
+{
+    const QByteArray folder = hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf('/'), 1));
+    if (hostPath.mid(hostPath.lastIndexOf('/') + 1).startsWith('.'))
+        return;
+    {
+        std::lock_guard<std::mutex> lock(indexes_->mutex);
+        auto it = indexes_->folders.constFind(folder);
+        if (it == indexes_->folders.constEnd() || it->changing)
+            return;
+    }
+    // Once for all of a step's changes to the folder, not once for each; it checks the index too.
+    const qint64 before = stampOf(folder);
+    std::lock_guard<std::mutex> lock(indexes_->mutex);
+    auto it = indexes_->folders.find(folder);
+    if (it == indexes_->folders.end() || it->changing)
+        return;
+    // A folder this program keeps changing is always freshly changed when read: its index, once
+    // its time holds still until this program's next change, is taken as current.
+    if (it->checked != indexes_->look && before >= 0 && before == it->stamp) {
+        it->checked = indexes_->look;
+        it->racy = false;
+    }
+    if (it->checked == indexes_->look) {
+        it->changing = true;
+        it->before = before;
+    }
+}
+
+void PathMapper::changesDurable(const QByteArray& folder, qint64 stampNow) const
+{
+    std::lock_guard<std::mutex> lock(indexes_->mutex);
+    auto it = indexes_->folders.find(folder);
+    if (it == indexes_->folders.end() || !it->changing)
+        return;
+    // Unchanged by others up to this program's first change, the index holds what this program
+    // added since: it stays current at the folder's new time. A name another program adds while
+    // this program changes the folder goes unseen until the folder changes again; in the folders
+    // this program fills (out, in, archive) that costs at most a file whose name differs in case.
+    it->stamp = it->before == it->stamp ? stampNow : -1;
+    it->racy = false;
+    it->changing = false;
+}
+
 void PathMapper::noteCreated(const QByteArray& hostPath) const
 {
     const QByteArray folder = hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf('/'), 1));
@@ -297,6 +345,12 @@ void PathMapper::newLook() const
     std::lock_guard<std::mutex> lock(indexes_->mutex);
     indexes_->resolved.clear();
     ++indexes_->look;
+    // Changes never made durable, and so never compared: the folder is read again when asked.
+    for (auto it = indexes_->folders.begin(); it != indexes_->folders.end(); ++it)
+        if (it->changing) {
+            it->changing = false;
+            it->stamp = -1;
+        }
 }
 
 PathRoots PathRoots::fromEnvironment()

@@ -49,6 +49,11 @@ public:
     /// without reading the folder again, so creating many files in a big folder costs no more
     /// than in a small one.
     void noteCreated(const QByteArray& hostPath) const;
+    /// This program is about to create `hostPath`: the first change of a step to a folder notes
+    /// the folder's time, so that changesDurable() can keep its index current.
+    void beforeCreating(const QByteArray& hostPath) const;
+    /// This program's changes to `folder` are durable, the folder's time now `stampNow`.
+    void changesDurable(const QByteArray& folder, qint64 stampNow) const;
     /// Forgets the folders resolved so far. Each look at the share (a listing, a batch) begins
     /// with it, so a folder created, renamed or given another spelling since is found again;
     /// within a look each folder is resolved, and its time asked, once: a name another program
