@@ -133,9 +133,9 @@ void Handoff::finishTaken(Attempt& a)
     // Found by its token, not by what the claimed file says: that may not be what was bound.
     a.bound = boundOf(a.token);
     if (a.bound.isEmpty()) {
-        // Handed off by the run it was taken from: only the tidying up is left.
+        // Handed off by the run it was taken from, which may have stopped before it said so.
+        end(a, Attempt::End::HandedOffBefore);
         dropOwnedClaims(a);
-        a.end = Attempt::End::Finished;
         return;
     }
     QString detail = tokenHasDetail(a.token) ? takeDetail(a) : QString();

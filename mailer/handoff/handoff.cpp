@@ -46,7 +46,8 @@ void Handoff::bind(Attempt& a, const std::vector<std::string>& requestLines)
 void Handoff::end(Attempt& a, Attempt::End how)
 {
     a.end = how;
-    if (how == Attempt::End::Filed || how == Attempt::End::Recovered || how == Attempt::End::Lost)
+    if (how != Attempt::End::Open && how != Attempt::End::Requeued && how != Attempt::End::Failed
+        && how != Attempt::End::Finished)
         told_(a);
 }
 
@@ -110,11 +111,15 @@ void Handoff::handOff(const std::vector<Attempt*>& batch, bool storeHeld)
         return false;
     });
     fs_.flush();
-    each(handed, [this](Attempt& a) {
-        end(a, Attempt::End::Filed);
-        dropClaims(a);
-        return true;
-    });
+    for (Attempt* a : handed) {
+        // Handed off: what is left is tidying up, which the next run finishes if this one fails.
+        end(*a, Attempt::End::Filed);
+        try {
+            dropClaims(*a);
+        } catch (const Error&) {
+            failed.keep(a->statement);
+        }
+    }
     failed.rethrow(failedStatement_);
 }
 

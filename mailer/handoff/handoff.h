@@ -97,7 +97,10 @@ struct Attempt {
         Failed,     ///< an error held it back; it stays where it is
         Filed,      ///< this run handed it off
         Recovered,  ///< this run finished another run's claim
-        Finished,   ///< another run had handed it off; this run only tidied up
+        Finished,   ///< another run, alive, handed it off; this run only tidied up
+        /// The run it was taken from had handed it off before it stopped: only the record of it
+        /// may be missing.
+        HandedOffBefore,
     } end = End::Open;
     Archived archived;
 };
@@ -109,7 +112,7 @@ struct StoreFolders {
 
 class Handoff {
 public:
-    /// `told` hears each attempt that ends Filed, Recovered or Lost, when it does.
+    /// `told` hears each attempt that ends Filed, Recovered, HandedOffBefore or Lost, when it does.
     Handoff(platform::FileSystem& fs, Documents& documents, StoreFolders folders, QString runId,
             std::function<void(const Attempt&)> told);
 

@@ -57,6 +57,9 @@ void ConsoleObserver::filed(const MailedStatement& done)
 
 void ConsoleObserver::recovered(const MailedStatement& done)
 {
+    // Handed off and told by the run that claimed it: one line for a statement, never two.
+    if (done.handedOffBefore)
+        return;
     printDone(done);
 }
 

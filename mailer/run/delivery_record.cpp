@@ -88,7 +88,10 @@ void DeliveryRecord::filed(const MailedStatement& done)
 
 void DeliveryRecord::recovered(const MailedStatement& done)
 {
-    const QString how = done.mailed ? QStringLiteral("mailed") : QStringLiteral("filed without mail");
+    // Handed off by a run that stopped before its line may be written: told here, at worst twice.
+    QString how = done.mailed ? QStringLiteral("mailed") : QStringLiteral("filed without mail");
+    if (done.handedOffBefore)
+        how += QStringLiteral("; an earlier run had handed it off");
     write(done, QStringLiteral("recovered"), how);
 }
 

@@ -55,7 +55,7 @@ MailedStatement StatementMailer::resultOf(const handoff::Attempt& a, MailedState
         result.file = handoff::nameOf(a.statement);
     result.account = a.filing.account;
     result.pdfPath = a.filing.pdf;
-    result.mailed = a.filing.mail && (a.end == End::Filed || a.end == End::Recovered);
+    result.mailed = a.filing.mail && (a.end == End::Filed || a.end == End::Recovered || a.end == End::HandedOffBefore);
     result.mailTo = a.filing.mailTo;
     result.archived = a.archived.done;
     result.archiveCopy = a.archived.done ? a.filing.archiveFolder + bareName(a.filing.pdf) : QString();
@@ -65,7 +65,8 @@ MailedStatement StatementMailer::resultOf(const handoff::Attempt& a, MailedState
         result.sha256 = QString::fromLatin1(
             QCryptographicHash::hash(QByteArrayView(a.pdfBytes->data(), qsizetype(a.pdfBytes->size())),
                                      QCryptographicHash::Sha256).toHex());
-    result.recovered = a.end == End::Recovered;
+    result.recovered = a.end == End::Recovered || a.end == End::HandedOffBefore;
+    result.handedOffBefore = a.end == End::HandedOffBefore;
     result.lost = a.end == End::Lost;
     return result;
 }
@@ -79,7 +80,7 @@ void StatementMailer::tell(const handoff::Attempt& a)
         p->result = result;
     if (a.end == End::Filed)
         observer_.filed(result);
-    else if (a.end == End::Recovered)
+    else if (a.end == End::Recovered || a.end == End::HandedOffBefore)
         observer_.recovered(result);
     else if (a.end == End::Lost)
         observer_.lost(result);

@@ -26,6 +26,9 @@ struct MailedStatement {
     bool recovered = false;
     /// Another run took it over while this run looked dead; that run finishes it.
     bool lost = false;
+    /// Recovered, its request already handed off by the run that claimed it: nothing was sent
+    /// now, and that run may have told it before it stopped.
+    bool handedOffBefore = false;
     /// Why it was set aside (a StatementRefused); null when it was not.
     std::exception_ptr refused;
 };

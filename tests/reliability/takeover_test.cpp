@@ -60,7 +60,11 @@ struct Said : run::StatementObserver {
     QMap<QString, QStringList> lines;
     QStringList failures;
     void filed(const run::MailedStatement& s) override { add(s.file, s.mailed ? "mailed" : "filed"); }
-    void recovered(const run::MailedStatement& s) override { add(s.file, "recovered"); }
+    void recovered(const run::MailedStatement& s) override
+    {
+        if (!s.handedOffBefore)  // the run that handed it off told it; only its record may be missing
+            add(s.file, "recovered");
+    }
     void lost(const run::MailedStatement& s) override { add(s.file, "lost"); }
     void failed(const run::RunFailure& f) override { failures << f.text; }
     void add(const QString& file, const char* what)

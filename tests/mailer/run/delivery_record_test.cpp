@@ -66,7 +66,7 @@ TEST_F(RecordTest, EachOutcomeIsALineWithTheHashOfThePdfAsFiled)
     notMailed.archiveProblem = "no \\\\host\\tarnlnk";
     r.filed(notMailed);
     run::MailedStatement recovered = mailed("4", false);
-    recovered.recovered = true;
+    recovered.recovered = recovered.handedOffBefore = true;
     r.recovered(recovered);
     run::MailedStatement refused;
     refused.file = "5\tx.txt";
@@ -80,7 +80,7 @@ TEST_F(RecordTest, EachOutcomeIsALineWithTheHashOfThePdfAsFiled)
               "2026-11-30T09:15:00.000+01:00\tws1\tws1-11-a\t3.txt\t3\tap@3.example\t3.0105.PDF\t\t\t\tfiled without mail\t"
               "no \\\\host\\tarnlnk\n"
               "2026-11-30T09:15:00.000+01:00\tws1\tws1-11-a\t4.txt\t4\tap@4.example\t4.0105.PDF\t\t\tSTMT_4.TXT\trecovered\t"
-              "mailed\n"
+              "mailed; an earlier run had handed it off\n"
               "2026-11-30T09:15:00.000+01:00\tws1\tws1-11-a\t5\\x09x.txt\t\t\t\t\t\t\tset aside\t"
               "it has no F record, its totals: the accounting system may still be writing it\n");
 }
