@@ -282,16 +282,10 @@ TEST(Takeover, ARunPausedAtAnyStepAndJudgedDeadLosesNothingAndMailsNothingTwice)
 // judges both dead and finishes; then both go on.
 TEST(Takeover, ATakeoverStoppedHalfwayIsFinishedByAThirdRun)
 {
-    const Step kTakeoverSteps[] = {
-        {"taking over a claim", Op::Move, "\\temp\\", "\\.claimed$"},
-        {"taking over a detail claim", Op::Move, "\\tempdet\\", "\\.claimed$"},
-        {"rendering again", Op::Write, "\\out\\", "^\\..*\\.PDF\\."},
-        {"publishing", Op::Move, "\\out\\", "^[^.].*\\.PDF$"},
-        {"handing off", Op::Move, "\\in\\", "^STMT_"},
-        {"removing a marker", Op::Remove, "\\email7\\", "^\\.FILE_"},
-        {"dropping the claims", Op::Remove, "\\temp\\", "\\.claimed$"},
-    };
-    for (const Step& step : kTakeoverSteps) {
+    // A takeover's steps are a claim's: the owner's name renamed, the statement rendered again
+    // and put in place, handed off, its claims dropped.
+    for (const int at : {2, 3, 0, 4, 6, 7, 9}) {
+        const Step& step = kSteps[at];
         SCOPED_TRACE(step.what);
         Scenario s(false);
         auto a = s.workstation({"ws-a", 1, 1, "boot-a"});
