@@ -106,11 +106,14 @@ void StatementMailer::listDetails(bool none)
     // One listing a look answers for every statement's detail file: a missing one costs no
     // lookup of its own. One that comes after the look is found when the statement is claimed.
     detailsListed_.clear();
+    detailsFolded_.clear();
     if (none)
         return;
     const QString tempdet = detailPathFor(tempFolder() + QStringLiteral("\\x")).chopped(2);
-    for (platform::FolderEntry& entry : fs_.entries(tempdet, QStringLiteral("*"), false))
+    for (platform::FolderEntry& entry : fs_.entries(tempdet, QStringLiteral("*"), false)) {
         detailsListed_.insert(entry.name, entry.stamp);
+        detailsFolded_.insert(entry.name.toCaseFolded(), entry.stamp);
+    }
 }
 
 std::optional<platform::FileStamp> StatementMailer::listedDetail(const QString& detail) const
@@ -119,9 +122,8 @@ std::optional<platform::FileStamp> StatementMailer::listedDetail(const QString& 
     const QString name = handoff::nameOf(detail);
     if (const auto exact = detailsListed_.constFind(name); exact != detailsListed_.cend())
         return *exact;
-    for (auto it = detailsListed_.cbegin(); it != detailsListed_.cend(); ++it)
-        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
-            return it.value();
+    if (const auto folded = detailsFolded_.constFind(name.toCaseFolded()); folded != detailsFolded_.cend())
+        return *folded;
     return std::nullopt;
 }
 

@@ -156,6 +156,8 @@ private:
     QHash<QByteArray, std::optional<platform::FileStamp>> detailSeen_;
     /// The tempdet folder as the last look listed it.
     QHash<QString, platform::FileStamp> detailsListed_;
+    /// The same by case-folded name: a detail file in another letter case is found at once.
+    QHash<QString, platform::FileStamp> detailsFolded_;
     bool settling_ = false;
     QStringList leftBehind_;
 };
