@@ -18,9 +18,9 @@ std::string renderOnce(DocumentFixture& fx, bool withInvoices, pdf::RenderCache&
 {
     pdf::StringOutput out;
     pdf::Writer writer(out, &cache);
-    Statement(fx.run, fx.fs, &cache.document()).Run(writer);
+    Statement(fx.run, fx.read(), fx.fs, &cache.document()).Run(writer);
     if (withInvoices)
-        InvoiceDetails(fx.run, fx.fs, &cache.document()).Run(writer);
+        InvoiceDetails(fx.detPath, fx.fs, &cache.document()).Run(writer);
     writer.finish();
     return std::move(out.bytes);
 }

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     platform::LineReader in(bytes.substr(0, cut));
     NoFields fields;
     std::unique_ptr<input::Details> details;
-    input::modBrevix run;
+    input::StatementValues run;
     try {
         input::ReadInput(in, fields, details, run);
     } catch (const input::BadRecord&) {

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     platform::LineReader in(std::string(reinterpret_cast<const char*>(data), size));
     NoFields fields;
     std::unique_ptr<input::Details> details;
-    input::modBrevix run;
+    input::StatementValues run;
     run.AcctNo = "prev\nious";
     run.MailTo = "prev\nious";
     try {

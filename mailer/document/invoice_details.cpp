@@ -17,8 +17,8 @@ void addFields(FieldList& list)
 
 }  // namespace
 
-InvoiceDetails::InvoiceDetails(input::modBrevix& run, platform::FileSystem& fs, DocumentCache* cache)
-    : Report(invoiceDetailsGeometry()), run_(run), fs_(fs)
+InvoiceDetails::InvoiceDetails(QString detailFile, platform::FileSystem& fs, DocumentCache* cache)
+    : Report(invoiceDetailsGeometry()), detailFile_(std::move(detailFile)), fs_(fs)
 {
     if (cache) {
         for (const Section& s : cache->design(&invoiceDetailsDesign))
@@ -31,10 +31,10 @@ InvoiceDetails::InvoiceDetails(input::modBrevix& run, platform::FileSystem& fs, 
 
 void InvoiceDetails::ActiveReport_DataInitialize()
 {
-    platform::LineReader in(fs_.readFile(run_.DetPath));
+    platform::LineReader in(fs_.readFile(detailFile_));
     addFields(Fields());
     iHeaders_.reset();
-    input::ReadInput(in, iHeaders_, run_);
+    invoiceCount_ = input::ReadInput(in, iHeaders_);
     line_ = 1;
     header_ = 1;
 }
@@ -42,7 +42,7 @@ void InvoiceDetails::ActiveReport_DataInitialize()
 void InvoiceDetails::ActiveReport_FetchData(bool& eof)
 {
     eof = true;
-    if (run_.HeaderCount == 0 || !iHeaders_)
+    if (invoiceCount_ == 0 || !iHeaders_)
         return;
     // An invoice without lines is passed over, wherever it stands.
     while (header_ <= iHeaders_->Count()

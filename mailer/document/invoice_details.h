@@ -1,7 +1,6 @@
 #pragma once
 #include "mailer/document/document_cache.h"
 #include "mailer/document/report.h"
-#include "mailer/input/mod_brevix.h"
 #include "mailer/input/records.h"
 #include "platform/file_system.h"
 
@@ -10,15 +9,16 @@
 namespace document {
 
 /// The invoices of a statement's invoice-detail file, line by line, each closed by its
-/// ship-to address and totals. Reads run.DetPath through the file system and sets
-/// run.HeaderCount.
+/// ship-to address and totals. Reads its detail file through the file system.
 class InvoiceDetails : public Report {
 public:
     /// `cache`: what the run's documents share; without one the design is built for this report.
-    InvoiceDetails(input::modBrevix& run, platform::FileSystem& fs, DocumentCache* cache = nullptr);
+    InvoiceDetails(QString detailFile, platform::FileSystem& fs, DocumentCache* cache = nullptr);
 
     /// The invoices as read; null when the file held none.
     const input::iHeaders* headers() const { return iHeaders_.get(); }
+    /// The invoices the file named, once run.
+    int invoiceCount() const { return invoiceCount_; }
 
 protected:
     void ActiveReport_DataInitialize() override;
@@ -26,8 +26,9 @@ protected:
     void ActiveReport_ReportEnd() override;
 
 private:
-    input::modBrevix& run_;
+    QString detailFile_;
     platform::FileSystem& fs_;
+    int invoiceCount_ = 0;
     std::unique_ptr<input::iHeaders> iHeaders_;
     int64_t header_ = 1;
     int64_t line_ = 1;

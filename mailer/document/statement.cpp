@@ -1,9 +1,7 @@
 #include "mailer/document/statement.h"
 
 #include "mailer/document/statement_design.h"
-#include "mailer/input/statement_reader.h"
 #include "platform/error.h"
-#include "platform/line_reader.h"
 
 namespace document {
 namespace {
@@ -30,8 +28,9 @@ constexpr int kInvalidPicture = 481;
 const char* const Statement::NarrowLogoPath = "C:\\Program Files\\Torvik\\Stmtlogo";
 const char* const Statement::WideLogoPath = "C:\\Program Files\\Torvik\\Stmtlogowide";
 
-Statement::Statement(input::modBrevix& run, platform::FileSystem& fs, DocumentCache* cache)
-    : Report(statementGeometry()), run_(run), fs_(fs),
+Statement::Statement(const input::modBrevix& settings, const input::StatementFile& file, platform::FileSystem& fs,
+                     DocumentCache* cache)
+    : Report(statementGeometry()), settings_(settings), file_(file), fs_(fs),
       ownCache_(cache ? nullptr : std::make_unique<DocumentCache>()), cache_(cache ? *cache : *ownCache_)
 {
     for (const Section& s : cache_.design(&statementDesign))
@@ -43,17 +42,13 @@ void Statement::ActiveReport_ReportStart() {}
 
 void Statement::ActiveReport_DataInitialize()
 {
-    // Read a piece at a time: a statement of millions of lines is never held whole.
-    std::shared_ptr<platform::FileReader> file = fs_.openFile(run_.StmtPath);
-    platform::LineReader in([file](char* buffer, size_t size) { return file->read(buffer, size); });
-    Details_.reset();
     addFields(Fields());
+    for (const auto& [name, value] : file_.fields)
+        Fields().setField(name, value);
 
     Recolour(section(QStringLiteral("PageHeader1")), false);
     Recolour(section(QStringLiteral("Detail1")), true);
     Recolour(section(QStringLiteral("ReportFooter1")), true);
-
-    input::ReadInput(in, Fields(), Details_, run_);
     LoadLogo();
     row_ = 1;
 }
@@ -63,13 +58,13 @@ void Statement::Recolour(Section& section, bool shade)
     for (int i = 0; i < section.Count(); ++i) {
         Control& c = section.control(i);
         if (c.tag == QLatin1String("BG")) {
-            if (run_.StmtBackColor != -1)
-                c.style.fillColor = colourFromBgr(run_.StmtBackColor);
-            if (run_.StmtForeColor != -1)
-                c.style.textColor = colourFromBgr(run_.StmtForeColor);
+            if (settings_.StmtBackColor != -1)
+                c.style.fillColor = colourFromBgr(settings_.StmtBackColor);
+            if (settings_.StmtForeColor != -1)
+                c.style.textColor = colourFromBgr(settings_.StmtForeColor);
         }
-        if (shade && c.tag == QLatin1String("SHADE") && run_.StmtShadeColor != -1)
-            c.style.fillColor = colourFromBgr(run_.StmtShadeColor);
+        if (shade && c.tag == QLatin1String("SHADE") && settings_.StmtShadeColor != -1)
+            c.style.fillColor = colourFromBgr(settings_.StmtShadeColor);
     }
 }
 
@@ -110,12 +105,13 @@ void Statement::LoadLogo()
 
 void Statement::ActiveReport_FetchData(bool& eof)
 {
-    if (!Details_ || row_ > Details_->Count()) {
+    const input::Details* lines = file_.lines.get();
+    if (!lines || row_ > lines->Count()) {
         eof = true;
         return;
     }
     eof = false;
-    const input::Detail d = Details_->Item(static_cast<int32_t>(row_));
+    const input::Detail& d = lines->Item(static_cast<int32_t>(row_));
     FieldList& f = Fields();
     if (lineFields_.empty()) {
         // Looked up by name once, not for every line.

@@ -2,7 +2,7 @@
 #include "mailer/document/document_cache.h"
 #include "mailer/document/report.h"
 #include "mailer/input/mod_brevix.h"
-#include "mailer/input/records.h"
+#include "mailer/input/statement_values.h"
 #include "platform/file_system.h"
 
 #include <memory>
@@ -11,14 +11,14 @@
 namespace document {
 
 /// The statement of one customer: remittance stub, account heading, one shaded row per
-/// statement line, totals. Reads run.StmtPath and the logos through the file system.
+/// statement line, totals. Draws a statement already read, in the run's colours; reads only the
+/// logos through the file system.
 class Statement : public Report {
 public:
-    /// `cache`: what the run's documents share; without one the statement makes its own.
-    Statement(input::modBrevix& run, platform::FileSystem& fs, DocumentCache* cache = nullptr);
-
-    /// The statement's lines as read; null before the first line is read.
-    const input::Details* details() const { return Details_.get(); }
+    /// `cache`: what the run's documents share; without one the statement makes its own. `file`
+    /// must outlive the statement.
+    Statement(const input::modBrevix& settings, const input::StatementFile& file, platform::FileSystem& fs,
+              DocumentCache* cache = nullptr);
 
     static const char* const NarrowLogoPath;
     static const char* const WideLogoPath;
@@ -36,11 +36,11 @@ private:
     /// Whether a logo file is there, and how it stands.
     std::optional<platform::FileStamp> LogoFile(const QString& path);
 
-    input::modBrevix& run_;
+    const input::modBrevix& settings_;
+    const input::StatementFile& file_;
     platform::FileSystem& fs_;
     std::unique_ptr<DocumentCache> ownCache_;
     DocumentCache& cache_;
-    std::unique_ptr<input::Details> Details_;
     int64_t row_ = 1;
     std::vector<int> lineFields_;  ///< the field of each value of a statement line
 };

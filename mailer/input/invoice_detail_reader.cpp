@@ -6,9 +6,9 @@
 
 namespace input {
 
-void ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers, modBrevix& run)
+int ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers)
 {
-    run.HeaderCount = 0;
+    int count = 0;
     iHeader* current = nullptr;
     std::vector<std::string_view> f;
     while (!in.atEnd()) {
@@ -21,7 +21,7 @@ void ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers, mod
         if (f[0] == "H") {
             if (f.size() < std::size(kInvoiceHeaderFields) + 2)
                 continue;
-            ++run.HeaderCount;
+            ++count;
             if (!headers)
                 headers = std::make_unique<iHeaders>();
             current = &headers->Add();
@@ -38,6 +38,7 @@ void ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers, mod
             current->idetails().Add(std::move(record));
         }
     }
+    return count;
 }
 
 }  // namespace input

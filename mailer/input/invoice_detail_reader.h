@@ -1,5 +1,4 @@
 #pragma once
-#include "mailer/input/mod_brevix.h"
 #include "mailer/input/records.h"
 #include "platform/line_reader.h"
 
@@ -9,8 +8,8 @@ namespace input {
 
 /// Reads an invoice-detail file from its current line to its end: each H record opens an
 /// invoice in `headers` (created at the first one), each D record adds a line to the invoice
-/// opened last. Sets run.HeaderCount to the number of invoices.
+/// opened last. Gives the number of invoices.
 /// A D record before the first H record, a short H or D record and an empty line are skipped.
-void ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers, modBrevix& run);
+int ReadInput(platform::LineReader& in, std::unique_ptr<iHeaders>& headers);
 
 }  // namespace input

@@ -93,7 +93,7 @@ struct Record {
     }
 };
 
-void readCompany(const Record& r, ReportFields& fields, modBrevix& run)
+void readCompany(const Record& r, ReportFields& fields, StatementValues& run)
 {
     r.needs(lastColumn(kCompanyColumns), run.AcctNo);
     r.fill(kCompanyColumns, fields);
@@ -101,7 +101,7 @@ void readCompany(const Record& r, ReportFields& fields, modBrevix& run)
     run.NoEmail = r.f.size() == 9 && r.f[8] == "A";
 }
 
-void readHeader(const Record& r, ReportFields& fields, modBrevix& run)
+void readHeader(const Record& r, ReportFields& fields, StatementValues& run)
 {
     r.needs(lastColumn(kHeaderColumns), run.AcctNo);
     const std::string account = trimStart(r.f[6]);
@@ -111,7 +111,7 @@ void readHeader(const Record& r, ReportFields& fields, modBrevix& run)
     run.HeaderRead = true;
 }
 
-void readMail(const Record& r, modBrevix& run)
+void readMail(const Record& r, StatementValues& run)
 {
     r.needs(6, run.AcctNo);
     r.needsSafe(r.text(2), "statement reference (field 2)", run.AcctNo);
@@ -124,7 +124,7 @@ void readMail(const Record& r, modBrevix& run)
 }
 
 /// `record`'s strings' room serves every D line.
-void readDetail(const Record& r, Detail& record, std::unique_ptr<Details>& details, const modBrevix& run)
+void readDetail(const Record& r, Detail& record, std::unique_ptr<Details>& details, const StatementValues& run)
 {
     r.needs(std::size(kDetailFields), run.AcctNo);
     if (!details)
@@ -135,7 +135,7 @@ void readDetail(const Record& r, Detail& record, std::unique_ptr<Details>& detai
     details->Add(record);
 }
 
-void readTotals(const Record& r, ReportFields& fields, modBrevix& run)
+void readTotals(const Record& r, ReportFields& fields, StatementValues& run)
 {
     r.needs(lastColumn(kTotalColumns), run.AcctNo);
     r.fill(kTotalColumns, fields);
@@ -147,9 +147,9 @@ void readTotals(const Record& r, ReportFields& fields, modBrevix& run)
 }  // namespace
 
 void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<Details>& details,
-               modBrevix& run)
+               StatementValues& run)
 {
-    run.clearStatementValues();
+    run = StatementValues();
     std::vector<std::string_view> f;
     Detail record;
     int lineNumber = 0;
@@ -174,6 +174,25 @@ void ReadInput(platform::LineReader& in, ReportFields& fields, std::unique_ptr<D
         else if (r.type() == "F")
             readTotals(r, fields, run);
     }
+}
+
+namespace {
+
+/// Keeps the fields in reading order, to be set on the report that draws the statement.
+struct KeptFields : ReportFields {
+    explicit KeptFields(StatementFile& file) : file(file) {}
+    void setField(std::string_view name, const std::string& value) override { file.fields.emplace_back(name, value); }
+    StatementFile& file;
+};
+
+}  // namespace
+
+StatementFile readStatement(platform::LineReader& in)
+{
+    StatementFile file;
+    KeptFields fields(file);
+    ReadInput(in, fields, file.lines, file.values);
+    return file;
 }
 
 }  // namespace input

@@ -33,8 +33,6 @@ void PdfExport::open()
 {
     if (writer_)
         return;
-    if (FileName.isEmpty() && NameFile)
-        FileName = NameFile();
     out_ = std::make_unique<FileOutput>(fs_.startFile(FileName), KeepUpTo);
     writer_ = std::make_unique<Writer>(*out_, cache_);
 }

@@ -22,9 +22,6 @@ class RenderCache;
 class PdfExport : public document::PageSink {
 public:
     QString FileName;  ///< Windows path text of the target PDF
-    /// Names the file when FileName is empty at the first page, for a name that only the
-    /// report's own reading makes known.
-    std::function<QString()> NameFile;
     /// Called after every page: the place for work that must happen while a long document is
     /// written.
     std::function<void()> BetweenPages;

@@ -5,22 +5,22 @@
 
 namespace run {
 
-std::vector<std::string> emailRequestLines(const input::modBrevix& run, const QString& pdfName,
+std::vector<std::string> emailRequestLines(const input::StatementValues& statement, const QString& pdfName,
                                            const QStringList& attachments)
 {
     std::vector<std::string> lines;
     lines.push_back("[EMAIL]");
-    lines.push_back("MAILTO=" + run.MailTo);
-    if (!run.MailFrom.empty())
-        lines.push_back("FROM=" + run.MailFrom);
-    if (!run.MailBcc.empty())
-        lines.push_back("BCC=" + run.MailBcc);
-    if (!run.MailSubject.empty())
-        lines.push_back("SUBJECT=" + run.MailSubject);
+    lines.push_back("MAILTO=" + statement.MailTo);
+    if (!statement.MailFrom.empty())
+        lines.push_back("FROM=" + statement.MailFrom);
+    if (!statement.MailBcc.empty())
+        lines.push_back("BCC=" + statement.MailBcc);
+    if (!statement.MailSubject.empty())
+        lines.push_back("SUBJECT=" + statement.MailSubject);
     else
-        lines.push_back("SUBJECT=" + run.CompanyLine + " STATEMENT " + run.StmtRef);
-    if (!run.BodyFile.empty())
-        lines.push_back("BODYFILE=" + run.BodyFile);
+        lines.push_back("SUBJECT=" + statement.CompanyLine + " STATEMENT " + statement.StmtRef);
+    if (!statement.BodyFile.empty())
+        lines.push_back("BODYFILE=" + statement.BodyFile);
     std::string attach = "ATTACH=statements\\out\\" + platform::toCp1252(pdfName);
     for (const QString& name : attachments)
         attach += "|statements\\out\\" + platform::toCp1252(name);
@@ -28,9 +28,10 @@ std::vector<std::string> emailRequestLines(const input::modBrevix& run, const QS
     return lines;
 }
 
-QString requestDestination(const input::modBrevix& run)
+QString requestDestination(const input::modBrevix& settings, const input::StatementValues& statement)
 {
-    return inFolder(run.ServerName, run.StoreNumber) + QStringLiteral("\\STMT_") + platform::fromCp1252(run.AcctNo)
+    return inFolder(settings.ServerName, settings.StoreNumber) + QStringLiteral("\\STMT_")
+           + platform::fromCp1252(statement.AcctNo)
            + QStringLiteral(".TXT");
 }
 

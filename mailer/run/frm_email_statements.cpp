@@ -271,7 +271,7 @@ bool frmEmailStatements::takeStore()
     try {
         take = session_->take();
     } catch (...) {
-        failed(describeFailure(std::current_exception(), fs_, run_.StmtPath, mailer_->statementPlace()));
+        failed(describeFailure(std::current_exception(), fs_, mailer_->failedStatement(), mailer_->statementPlace()));
         return false;
     }
     if (take != handoff::StoreSession::Take::Taken) {

@@ -17,9 +17,8 @@ struct NoFields : input::ReportFields {
 
 }  // namespace
 
-StatementDocuments::StatementDocuments(const input::modBrevix& run, platform::FileSystem& fs, StatementJob& job,
-                                       input::modBrevix& jobValues)
-    : run_(run), fs_(fs), job_(job), jobValues_(jobValues)
+StatementDocuments::StatementDocuments(const input::modBrevix& settings, platform::FileSystem& fs, StatementJob& job)
+    : settings_(settings), fs_(fs), job_(job)
 {
 }
 
@@ -28,17 +27,18 @@ QString StatementDocuments::detailOf(const QString& statement)
     return detailPathFor(statement);
 }
 
-handoff::Filing StatementDocuments::filingOf(const input::modBrevix& values, const QString& statement)
+handoff::Filing StatementDocuments::filingOf(const input::modBrevix& settings, const input::StatementValues& values,
+                                             const QString& statement)
 {
     handoff::Filing filing;
     const QString ref = platform::fromCp1252(values.StmtRef);
     filing.account = platform::fromCp1252(values.AcctNo);
     filing.mailTo = platform::fromCp1252(values.MailTo);
     filing.pdf = pdfPathFor(statement, ref);
-    filing.archiveFolder = archiveFolder(values.ServerName, values.StoreNumber, ref);
+    filing.archiveFolder = archiveFolder(settings.ServerName, settings.StoreNumber, ref);
     filing.mail = !values.NoEmail;
     if (filing.mail) {
-        filing.destination = requestDestination(values);
+        filing.destination = requestDestination(settings, values);
         filing.requestLines = emailRequestLines(values, bareName(filing.pdf), {});
     }
     return filing;
@@ -46,30 +46,24 @@ handoff::Filing StatementDocuments::filingOf(const input::modBrevix& values, con
 
 handoff::Filing StatementDocuments::describe(const QString& statement, const QString& file)
 {
-    input::modBrevix values = run_;
-    values.clearStatementValues();
+    input::StatementValues values;
     NoFields fields;
     std::unique_ptr<input::Details> details;
     const std::string text = fs_.readFile(file);
     platform::LineReader in(text);
     input::ReadInput(in, fields, details, values);
-    return filingOf(values, statement);
+    return filingOf(settings_, values, statement);
 }
 
 std::shared_ptr<const std::string> StatementDocuments::render(const QString&, const QString& file,
                                                               const QString& detailFile, const QString& staged)
 {
-    // With the run's colours and none of an earlier statement's values.
-    jobValues_ = run_;
-    jobValues_.clearStatementValues();
-    job_.writeTo(file, detailFile, staged);
-    return job_.lastPdf();
+    return job_.write(job_.read(file), detailFile, staged);
 }
 
 handoff::Archived StatementDocuments::archive(const handoff::Filing& filing, std::shared_ptr<const std::string> bytes)
 {
-    job_.archiveCopy(filing.pdf, filing.archiveFolder, !filing.mail, std::move(bytes));
-    return {job_.archived(), job_.archiveProblem()};
+    return job_.archive(filing.pdf, filing.archiveFolder, !filing.mail, bytes);
 }
 
 }  // namespace run

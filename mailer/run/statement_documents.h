@@ -9,8 +9,8 @@ namespace run {
 /// rendered into a PDF, archived.
 class StatementDocuments : public handoff::Documents {
 public:
-    /// `run`: the server, the store and the colours; `job` renders and archives with them.
-    StatementDocuments(const input::modBrevix& run, platform::FileSystem& fs, StatementJob& job, input::modBrevix& jobValues);
+    /// `settings`: the server, the store and the colours; `job` renders and archives with them.
+    StatementDocuments(const input::modBrevix& settings, platform::FileSystem& fs, StatementJob& job);
 
     QString detailOf(const QString& statement) override;
     handoff::Filing describe(const QString& statement, const QString& file) override;
@@ -18,14 +18,14 @@ public:
                                               const QString& detailFile, const QString& staged) override;
     handoff::Archived archive(const handoff::Filing& filing, std::shared_ptr<const std::string> bytes) override;
 
-    /// What the statement just read into `values` is filed and mailed as.
-    static handoff::Filing filingOf(const input::modBrevix& values, const QString& statement);
+    /// What a statement read is filed and mailed as; `statement` is its file in the temp folder.
+    static handoff::Filing filingOf(const input::modBrevix& settings, const input::StatementValues& values,
+                                    const QString& statement);
 
 private:
-    const input::modBrevix& run_;
+    const input::modBrevix& settings_;
     platform::FileSystem& fs_;
     StatementJob& job_;
-    input::modBrevix& jobValues_;
 };
 
 }  // namespace run

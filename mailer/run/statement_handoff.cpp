@@ -30,7 +30,7 @@ void StatementMailer::handOffAll(std::vector<Prepared>& prepared)
     try {
         handoff_.handOff(batch, !batch.empty() && session_.stillHeld());
     } catch (...) {
-        run_.StmtPath = handoff_.failedStatement();
+        current_ = handoff_.failedStatement();
         afterHandOff(prepared);
         throw;
     }
@@ -94,7 +94,7 @@ std::vector<MailedStatement> StatementMailer::recover(bool clearGarbage)
             if (a.end == handoff::Attempt::End::Recovered)
                 finished.push_back(resultOf(a, {}));
     } catch (...) {
-        run_.StmtPath = handoff_.failedStatement();
+        current_ = handoff_.failedStatement();
         tellFailure();
         throw;
     }
@@ -103,11 +103,11 @@ std::vector<MailedStatement> StatementMailer::recover(bool clearGarbage)
 
 StatementPlace StatementMailer::statementPlace()
 {
-    if (run_.StmtPath.isEmpty())
+    if (current_.isEmpty())
         return StatementPlace::Gone;
-    if (fs_.isFile(run_.StmtPath))
+    if (fs_.isFile(current_))
         return StatementPlace::InTemp;
-    const QString name = handoff::nameOf(run_.StmtPath);
+    const QString name = handoff::nameOf(current_);
     for (const platform::FolderEntry& entry : fs_.entries(tempFolder(), handoff::kClaimedPattern, true))
         if (handoff::parseClaim(entry.name).name == name)
             return StatementPlace::Claimed;

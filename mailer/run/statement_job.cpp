@@ -3,6 +3,7 @@
 #include "mailer/document/invoice_details.h"
 #include "mailer/document/pages.h"
 #include "mailer/document/statement.h"
+#include "mailer/input/statement_reader.h"
 #include "mailer/pdf/pdf_export.h"
 #include "mailer/pdf/render_cache.h"
 #include "mailer/run/share_wait.h"
@@ -10,6 +11,7 @@
 #include "platform/cp1252.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/line_reader.h"
 
 namespace run {
 namespace {
@@ -17,165 +19,131 @@ namespace {
 // A statement of a few pages is a few dozen KiB; one of thousands of pages is read back instead.
 constexpr size_t kKeepUpTo = 4 << 20;
 
-/// Passes the invoice pages on once the detail file turned out to name an invoice.
+/// Passes the invoice pages on only once the detail file turned out to name an invoice: an
+/// empty one adds nothing, and the report says so only at its end.
 class InvoicePages : public document::PageSink {
 public:
-    InvoicePages(document::PageSink& to, const input::modBrevix& run) : to_(to), run_(run) {}
+    InvoicePages(document::PageSink& to, const document::InvoiceDetails& details) : to_(to), details_(details) {}
     void addPage(document::Page&& page) override
     {
-        if (run_.HeaderCount >= 1)
+        if (details_.invoiceCount() >= 1)
             to_.addPage(std::move(page));
     }
     void endRun(int pageCount) override
     {
-        if (run_.HeaderCount >= 1)
+        if (details_.invoiceCount() >= 1)
             to_.endRun(pageCount);
     }
 
 private:
     document::PageSink& to_;
-    const input::modBrevix& run_;
+    const document::InvoiceDetails& details_;
 };
+
+/// A field of the statement as the report shows it: the last value read.
+std::string fieldOf(const input::StatementFile& statement, std::string_view name)
+{
+    for (auto it = statement.fields.rbegin(); it != statement.fields.rend(); ++it)
+        if (it->first == name)
+            return it->second;
+    return {};
+}
 
 }  // namespace
 
-StatementJob::StatementJob(input::modBrevix& run, platform::FileSystem& fs, pdf::RenderCache* cache)
-    : run_(run), fs_(fs), ownCache_(cache ? nullptr : std::make_unique<pdf::RenderCache>()),
+StatementJob::StatementJob(const input::modBrevix& settings, platform::FileSystem& fs, pdf::RenderCache* cache)
+    : settings_(settings), fs_(fs), ownCache_(cache ? nullptr : std::make_unique<pdf::RenderCache>()),
       cache_(cache ? *cache : *ownCache_)
 {
 }
 
 StatementJob::~StatementJob() = default;
 
-void StatementJob::write(const QString& StmtFile, const std::function<void()>& beforeFile,
-                         const std::function<QString(const QString&)>& staging)
+input::StatementFile StatementJob::read(const QString& file)
 {
-    write(StmtFile, fs_.isFile(detailPathFor(StmtFile)) ? detailPathFor(StmtFile) : QString(), beforeFile, staging);
+    // A piece at a time: a statement of millions of lines is held once, as its lines.
+    std::shared_ptr<platform::FileReader> reader = fs_.openFile(file);
+    platform::LineReader in([reader](char* buffer, size_t size) { return reader->read(buffer, size); });
+    return input::readStatement(in);
 }
 
-void StatementJob::write(const QString& StmtFile, const QString& DetFile, const std::function<void()>& beforeFile,
-                         const std::function<QString(const QString&)>& staging)
-{
-    bytes_.reset();
-    pdfPath_.clear();
-    stagedPath_.clear();
-    archived_ = false;
-    pdf::PdfExport exporter(fs_, &cache_);
-    // The name holds StmtRef, which reading the statement sets: the file opens at the first page.
-    exporter.NameFile = [&] {
-        if (beforeFile)
-            beforeFile();
-        pdfPath_ = pdfPathFor(StmtFile, platform::fromCp1252(run_.StmtRef));
-        return staging ? staging(pdfPath_) : pdfPath_;
-    };
-    exporter.BetweenPages = betweenPages;
-    exporter.KeepUpTo = kKeepUpTo;
-    try {
-        render(StmtFile, DetFile, exporter);
-        titleOf(exporter);
-        exporter.finish();
-    } catch (const platform::Error& e) {
-        // The operator knows the PDF by its name, not by the run's staged one.
-        if (!staging || e.file() != exporter.FileName)
-            throw;
-        throw platform::Error(e.number(), e.description(), pdfPath_);
-    }
-    stagedPath_ = exporter.FileName;
-    bytes_ = exporter.keptBytes();
-}
-
-void StatementJob::writeTo(const QString& StmtFile, const QString& DetFile, const QString& target)
+std::shared_ptr<const std::string> StatementJob::write(const input::StatementFile& statement, const QString& detailFile,
+                                                       const QString& target)
 {
     pdf::PdfExport exporter(fs_, &cache_);
     exporter.FileName = target;
     exporter.BetweenPages = betweenPages;
     exporter.KeepUpTo = kKeepUpTo;
-    render(StmtFile, DetFile, exporter);
-    titleOf(exporter);
+    render(statement, detailFile, exporter);
     exporter.finish();
-    bytes_ = exporter.keptBytes();
+    return exporter.keptBytes();
 }
 
-void StatementJob::archiveCopy(const QString& pdf, const QString& archiveFolder, bool noEmail,
-                               std::shared_ptr<const std::string> bytes)
+void StatementJob::render(const input::StatementFile& statement, const QString& detailFile, pdf::PdfExport& exporter)
 {
-    pdfPath_ = pdf;
-    bytes_ = std::move(bytes);
-    archive(archiveFolder, noEmail);
-}
-
-void StatementJob::render(const QString& StmtFile, pdf::PdfExport& exporter)
-{
-    render(StmtFile, static_cast<document::PageSink&>(exporter));
-    titleOf(exporter);
-}
-
-void StatementJob::titleOf(pdf::PdfExport& exporter) const
-{
-    exporter.Title = QStringLiteral("Statement ") + platform::fromCp1252(run_.AcctNo);
-    if (!date_.isEmpty())
-        exporter.Title += QStringLiteral(" of ") + date_;
-    if (run_.HasDetails && run_.HeaderCount >= 1)
+    render(statement, detailFile, static_cast<document::PageSink&>(exporter));
+    exporter.Title = QStringLiteral("Statement ") + platform::fromCp1252(statement.values.AcctNo);
+    const QString date = platform::fromCp1252(fieldOf(statement, "Date")).trimmed();
+    if (!date.isEmpty())
+        exporter.Title += QStringLiteral(" of ") + date;
+    if (withInvoices_)
         exporter.Title += QStringLiteral(" with invoice details");
 }
 
-void StatementJob::render(const QString& StmtFile, document::PageSink& sink)
+void StatementJob::render(const input::StatementFile& statement, const QString& detailFile, document::PageSink& sink)
 {
-    const QString detail = detailPathFor(StmtFile);
-    render(StmtFile, fs_.isFile(detail) ? detail : QString(), sink);
+    document::Statement(settings_, statement, fs_, &cache_.document()).Run(sink);
+    withInvoices_ = false;
+    if (detailFile.isEmpty())
+        return;
+    document::InvoiceDetails details(detailFile, fs_, &cache_.document());
+    InvoicePages invoices(sink, details);
+    details.Run(invoices);
+    withInvoices_ = details.invoiceCount() >= 1;
 }
 
-void StatementJob::render(const QString& StmtFile, const QString& DetFile, document::PageSink& sink)
+void StatementJob::render(const QString& file, document::PageSink& sink)
 {
-    run_.StmtPath = StmtFile;
-    document::Statement statement(run_, fs_, &cache_.document());
-    statement.Run(sink);
-    date_ = platform::fromCp1252(statement.Fields().value(u"Date")).trimmed();
-
-    // The invoice pages follow only when the detail file names at least one invoice; an empty
-    // one adds nothing.
-    run_.HasDetails = false;
-    run_.DetPath = DetFile;
-    if (!DetFile.isEmpty()) {
-        document::InvoiceDetails details(run_, fs_, &cache_.document());
-        InvoicePages invoices(sink, run_);
-        details.Run(invoices);
-        run_.HasDetails = true;
-    }
+    const QString detail = detailPathFor(file);
+    render(read(file), fs_.isFile(detail) ? detail : QString(), sink);
 }
 
-void StatementJob::archive(const QString& folder, bool noEmail)
+void StatementJob::render(const QString& file, pdf::PdfExport& exporter)
+{
+    const QString detail = detailPathFor(file);
+    render(read(file), fs_.isFile(detail) ? detail : QString(), exporter);
+}
+
+handoff::Archived StatementJob::archive(const QString& pdf, const QString& folder, bool noEmail,
+                                        const std::shared_ptr<const std::string>& bytes)
 {
     // An archive copy replaces the earlier one in a single step, so the earlier copy is never
     // deleted before the new one exists.
-    const QString name = bareName(pdfPath_);
-    archiveProblem_.clear();
-    archived_ = false;
-    archiveFolder_ = folder;
+    handoff::Archived archived;
     try {
         // From the bytes in hand where they were kept: a network share is not read back.
-        if (bytes_)
-            fs_.writeFile(folder + name, *bytes_);
+        if (bytes)
+            fs_.writeFile(folder + bareName(pdf), *bytes);
         else
-            fs_.copyReplacing(pdfPath_, folder + name);
-        archived_ = true;
+            fs_.copyReplacing(pdf, folder + bareName(pdf));
+        archived.done = true;
     } catch (const platform::Error& e) {
-        archived_ = false;
         // Said of the folder, not of the file, so that one cause is one message for all statements.
-        archiveProblem_ = missingFolder(fs_, folder.chopped(1));
-        if (archiveProblem_.isEmpty())
-            archiveProblem_ = QStringLiteral("Error %1: %2 in %3")
-                                  .arg(e.number())
-                                  .arg(e.description(), fs_.withHostPath(folder.chopped(1)));
+        archived.problem = missingFolder(fs_, folder.chopped(1));
+        if (archived.problem.isEmpty())
+            archived.problem = QStringLiteral("Error %1: %2 in %3")
+                                   .arg(e.number())
+                                   .arg(e.description(), fs_.withHostPath(folder.chopped(1)));
     }
-    if (noEmail && archived_) {
+    if (noEmail && archived.done) {
         try {
-            fs_.remove(pdfPath_);
+            fs_.remove(pdf);
         } catch (const platform::Error&) {
             // The archive step never stops a run: the archive copy exists, and a PDF that could not
             // leave the out folder is only a file too many there, with no request naming it.
         }
     }
+    return archived;
 }
 
 }  // namespace run

@@ -28,7 +28,7 @@ QHash<QString, QByteArray> firstOfEachCase(const std::vector<platform::FolderEnt
 
 QString StatementMailer::tempFolder() const
 {
-    return run::tempFolder(run_.ServerName, run_.StoreNumber);
+    return run::tempFolder(settings_.ServerName, settings_.StoreNumber);
 }
 
 std::vector<platform::FolderEntry> StatementMailer::look()

@@ -14,13 +14,15 @@
 // A look's statements taken in batches: rendered, then handed off together.
 namespace run {
 
-StatementMailer::StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
-                                 StatementObserver& observer, qint64 settleMs, handoff::SteadyClock clock)
-    : run_(run), fs_(fs), session_(session), observer_(observer), cache_(std::make_unique<pdf::RenderCache>()),
-      job_(run, fs, cache_.get()), documents_(run, fs, job_, run),
+StatementMailer::StatementMailer(const input::modBrevix& settings, platform::FileSystem& fs,
+                                 handoff::StoreSession& session, StatementObserver& observer, qint64 settleMs,
+                                 handoff::SteadyClock clock)
+    : settings_(settings), fs_(fs), session_(session), observer_(observer),
+      cache_(std::make_unique<pdf::RenderCache>()), job_(settings, fs, cache_.get()), documents_(settings, fs, job_),
       handoff_(fs, documents_,
-               {storeFolder(run.ServerName, run.StoreNumber), tempFolder(), detailPathFor(tempFolder() + QStringLiteral("\\x")).chopped(2),
-                outFolder(run.ServerName, run.StoreNumber)},
+               {storeFolder(settings.ServerName, settings.StoreNumber), tempFolder(),
+                detailPathFor(tempFolder() + QStringLiteral("\\x")).chopped(2),
+                outFolder(settings.ServerName, settings.StoreNumber)},
                session.runId(), [this](const handoff::Attempt& a) { tell(a); }),
       settle_(settleMs), clock_(std::move(clock))
 {
@@ -66,7 +68,7 @@ MailedStatement StatementMailer::refuse(const platform::FolderEntry& entry, std:
 
 void StatementMailer::tellFailure()
 {
-    observer_.failed(describeFailure(std::current_exception(), fs_, run_.StmtPath, statementPlace()));
+    observer_.failed(describeFailure(std::current_exception(), fs_, current_, statementPlace()));
 }
 
 std::vector<MailedStatement> StatementMailer::mail(const std::vector<platform::FolderEntry>& batch,
@@ -88,6 +90,7 @@ std::vector<MailedStatement> StatementMailer::mailBatch(const std::vector<platfo
     std::vector<Prepared> all(batch.size());
     for (size_t i = 0; i < batch.size(); ++i) {
         all[i].entry = batch[i];
+        all[i].statement = tempFolder() + QLatin1Char('\\') + batch[i].name;
         all[i].result.file = batch[i].name;
         all[i].detailLooked = detailSeen_.value(batch[i].bytes);
     }
@@ -97,7 +100,7 @@ std::vector<MailedStatement> StatementMailer::mailBatch(const std::vector<platfo
     // The first statement here, so that the fonts and the logo are made before any worker starts.
     const bool together = fs_.concurrent() && renderThreads() > 1 && batch.size() > 2;
     if (together) {
-        render(all[0], run_, job_, nullptr);
+        render(all[0], job_, nullptr);
         renderTogether(all, 1);
     }
     size_t next = 0;
@@ -126,9 +129,10 @@ bool StatementMailer::takeOn(Prepared& p, bool rendered, const QStringList& atta
                              std::vector<Prepared>& prepared, std::exception_ptr& error)
 {
     const platform::FolderEntry& entry = p.entry;
+    current_ = p.statement;
     try {
         if (!rendered)
-            render(p, run_, job_, &requests);
+            render(p, job_, &requests);
         if (!finish(p, attachments, requests))
             return false;  // a second statement of an account waits for the next batch
         if (!p.result.changed)

@@ -3,6 +3,7 @@
 #include "mailer/handoff/settle_watch.h"
 #include "mailer/handoff/store_session.h"
 #include "mailer/input/mod_brevix.h"
+#include "mailer/input/statement_values.h"
 #include "mailer/run/run_failure.h"
 #include "mailer/run/statement_documents.h"
 #include "mailer/run/statement_errors.h"
@@ -32,7 +33,8 @@ namespace run {
 class StatementMailer {
 public:
     /// `clock` times the settling; a parameter so that settling is tested without waiting.
-    StatementMailer(input::modBrevix& run, platform::FileSystem& fs, handoff::StoreSession& session,
+    /// `settings` stay as they are while the mailer lives: its workers share them.
+    StatementMailer(const input::modBrevix& settings, platform::FileSystem& fs, handoff::StoreSession& session,
                     StatementObserver& observer, qint64 settleMs = 0,
                     handoff::SteadyClock clock = handoff::steadyClock());
     ~StatementMailer();
@@ -70,21 +72,23 @@ public:
     /// (a reading of the out and store folders: at the start of a hold, not at every look).
     std::vector<MailedStatement> recover(bool clearGarbage = true);
 
-    /// Where the statement of the last call is now.
+    /// The statement the last call's error concerns, in the temp folder; empty when none.
+    const QString& failedStatement() const { return current_; }
+    /// Where that statement is now.
     StatementPlace statementPlace();
 
 private:
-    /// One statement of a batch on its way: rendered, filed, its request written.
+    /// One statement of a batch on its way: read, decided on, its PDF staged, its request bound.
     struct Prepared {
         platform::FolderEntry entry;
+        QString statement;  ///< temp\<name>
         std::optional<platform::FileStamp> detailLooked;  ///< the detail file as the look saw it
-        /// Why it is not taken now, once rendered.
-        enum Later { Now, Changed, Waits, NextBatch } later = Now;
+        /// What was decided once it was read: taken now, or why not.
+        enum class Decision { Take, Changed, Waits, NextBatch } decision = Decision::Take;
         QString waitsFor;     ///< the request of another letter case it waits for
         QString destination;  ///< its request in the in folder, case-folded, once checked to be mailed
-        std::exception_ptr error;  ///< what rendering it raised
-        /// The run values it left, when rendered with values of its own.
-        std::optional<input::modBrevix> values;
+        std::exception_ptr error;  ///< what reading or writing it raised
+        input::StatementValues values;
         handoff::Attempt attempt;
         MailedStatement result;
     };
@@ -110,20 +114,22 @@ private:
     /// them; notes both as present and gives the detail file's stamp.
     bool hasSettled(const QString& temp, const platform::FolderEntry& entry, qint64 now, QSet<QString>& present,
                     std::optional<platform::FileStamp>& detailStamp);
-    /// Reads and checks one statement and writes its staged PDF with `run` and `job`; what it
-    /// raises goes to p.error. Touches nothing else of the mailer, so workers may call it at once.
-    /// With `requests`, a second statement of an account is found before its PDF is written.
-    void render(Prepared& p, input::modBrevix& run, StatementJob& job, const QSet<QString>* requests);
-    /// What is checked once a statement is read and before its PDF is written: raises its refusal
-    /// or why it is taken later.
-    void checkBeforeFiling(Prepared& p, const input::modBrevix& run, const QSet<QString>* requests);
+    /// Reads one statement, decides on it, and when it is taken now writes its staged PDF with
+    /// `job`; what it raises goes to p.error. Touches nothing else of the mailer, so workers may
+    /// call it at once. With `requests`, a second statement of an account is found before its PDF
+    /// is written.
+    void render(Prepared& p, StatementJob& job, const QSet<QString>* requests);
+    /// Whether a statement read is taken now, and why not; raises its refusal. Writes nothing.
+    Prepared::Decision decide(Prepared& p, const input::StatementValues& values, const QSet<QString>* requests);
+    /// Writes the staged PDF of a statement taken now.
+    void stage(Prepared& p, const input::StatementFile& file, StatementJob& job);
     /// Takes a rendered statement on, in batch order: raises its error, writes its request; false
     /// when it must wait for the next batch.
     bool finish(Prepared& p, const QStringList& attachments, QSet<QString>& requests);
     /// Renders the statements from `first` on with one worker per core.
     void renderTogether(std::vector<Prepared>& batch, size_t first);
     /// Refuses a statement whose document would land on another statement's file.
-    void checkCaseTwins(const input::modBrevix& run, const platform::FolderEntry& entry, const QString& pdf);
+    void checkCaseTwins(const platform::FolderEntry& entry, const QString& pdf, const QString& archiveFolder);
     /// Renders (unless workers did) and takes one statement of a batch on, setting aside what
     /// fails on its own data when `goOnAfterRefusal`; false when the batch ends before it.
     bool takeOn(Prepared& p, bool rendered, const QStringList& attachments, bool goOnAfterRefusal,
@@ -139,7 +145,7 @@ private:
     /// Removes what the run wrote for a statement it does not hand off.
     void dropWritten(const Prepared& p);
 
-    input::modBrevix& run_;
+    const input::modBrevix& settings_;
     platform::FileSystem& fs_;
     handoff::StoreSession& session_;
     StatementObserver& observer_;
@@ -160,6 +166,8 @@ private:
     QHash<QString, platform::FileStamp> detailsFolded_;
     bool settling_ = false;
     QStringList leftBehind_;
+    /// The statement the call in hand concerns, for its error's message.
+    QString current_;
 };
 
 }  // namespace run

@@ -11,7 +11,7 @@
 #include <atomic>
 #include <deque>
 
-// A statement on its way to its staged PDF: read, checked, written, its request bound.
+// A statement on its way to its staged PDF: read whole, decided on, then written.
 namespace run {
 namespace {
 
@@ -22,12 +22,11 @@ bool blank(const std::string& text)
 
 }  // namespace
 
-void StatementMailer::checkCaseTwins(const input::modBrevix& run, const platform::FolderEntry& entry,
-                                     const QString& pdf)
+void StatementMailer::checkCaseTwins(const platform::FolderEntry& entry, const QString& pdf,
+                                     const QString& archiveFolder)
 {
     const QByteArray name = bareName(pdf).toUtf8();
-    const QString archive = archiveFolder(run.ServerName, run.StoreNumber, platform::fromCp1252(run.StmtRef));
-    for (const QString& folder : {pdf.left(pdf.size() - bareName(pdf).size()), archive}) {
+    for (const QString& folder : {pdf.left(pdf.size() - bareName(pdf).size()), archiveFolder}) {
         const QByteArray there = fs_.nameOnDisk(folder + bareName(pdf));
         if (!there.isEmpty() && there != name)
             throw StatementRefused(
@@ -38,101 +37,104 @@ void StatementMailer::checkCaseTwins(const input::modBrevix& run, const platform
     }
 }
 
-void StatementMailer::checkBeforeFiling(Prepared& p, const input::modBrevix& run, const QSet<QString>* requests)
+StatementMailer::Prepared::Decision StatementMailer::decide(Prepared& p, const input::StatementValues& values,
+                                                            const QSet<QString>* requests)
 {
+    using Decision = Prepared::Decision;
     const platform::FolderEntry& entry = p.entry;
-    if (!run.HeaderRead)
+    if (!values.HeaderRead)
         throw StatementRefused(onDisk(entry), QStringLiteral("it has no H record, so it names no account"));
-    if (!run.TotalsRead)
+    if (!values.TotalsRead)
         throw StatementUnfinished(onDisk(entry));
-    if (blank(run.AcctNo))
+    if (blank(values.AcctNo))
         throw StatementRefused(onDisk(entry),
                                QStringLiteral("its account number (field 6 of the H record) is empty"));
-    checkCaseTwins(run, entry, pdfPathFor(run.StmtPath, platform::fromCp1252(run.StmtRef)));
-    if (run.NoEmail)
-        return;
+    const handoff::Filing& filing = p.attempt.filing;
+    checkCaseTwins(entry, filing.pdf, filing.archiveFolder);
+    if (!filing.mail)
+        return Decision::Take;
     // One request per account in a batch: its name in the in folder is the account's. A
     // request of an account that differs only in letter case would replace the other's on
     // the statement server: it waits until the mail sender took that one.
-    const QString destination = requestDestination(run);
-    const QByteArray waiting = fs_.nameOnDisk(destination);
-    if (!waiting.isEmpty() && waiting != bareName(destination).toUtf8()) {
+    const QByteArray waiting = fs_.nameOnDisk(filing.destination);
+    if (!waiting.isEmpty() && waiting != bareName(filing.destination).toUtf8()) {
         p.waitsFor = QString::fromUtf8(waiting);
-        throw Prepared::Waits;
+        return Decision::Waits;
     }
-    p.destination = destination.toCaseFolded();
+    p.destination = filing.destination.toCaseFolded();
     if (requests && requests->contains(p.destination))
-        throw Prepared::NextBatch;
+        return Decision::NextBatch;
+    return Decision::Take;
 }
 
-void StatementMailer::render(Prepared& p, input::modBrevix& run, StatementJob& job, const QSet<QString>* requests)
+void StatementMailer::stage(Prepared& p, const input::StatementFile& file, StatementJob& job)
+{
+    handoff::Attempt& a = p.attempt;
+    a.token = handoff_.newToken(p.detailLooked.has_value());
+    const QString staged = handoff::stagedPath(a.filing.pdf, a.token, session_.runId());
+    try {
+        a.pdfBytes = job.write(file, p.detailLooked ? a.detail : QString(), staged);
+    } catch (const platform::Error& e) {
+        // The operator knows the PDF by its name, not by the run's staged one.
+        if (e.file() != staged)
+            throw;
+        throw platform::Error(e.number(), e.description(), a.filing.pdf);
+    }
+    a.staged = staged;
+    a.statementStamp = p.entry.stamp;
+    a.detailStamp = p.detailLooked;
+    p.result.pdfPath = a.filing.pdf;
+    p.result.account = a.filing.account;
+}
+
+void StatementMailer::render(Prepared& p, StatementJob& job, const QSet<QString>* requests)
 {
     const platform::FolderEntry& entry = p.entry;
-    const QString& runId = session_.runId();
+    handoff::Attempt& a = p.attempt;
     try {
-        run.StmtPath = run::tempFolder(run.ServerName, run.StoreNumber) + QLatin1Char('\\') + entry.name;
         if (const QString refusal = handoff::refusalOf(entry); !refusal.isEmpty())
             throw StatementRefused(onDisk(entry), refusal);
         // The detail file as the look found it: one that changes or comes since is found at the claim.
-        const QString detailPath = detailPathFor(run.StmtPath);
-        const std::optional<platform::FileStamp> detailStamp = p.detailLooked;
-        if (detailStamp && detailStamp->kind != platform::FileStamp::Regular)
+        a.statement = p.statement;
+        a.detail = detailPathFor(p.statement);
+        if (p.detailLooked && p.detailLooked->kind != platform::FileStamp::Regular)
             throw StatementRefused(onDisk(entry), QStringLiteral("its invoice-detail file %1 is not a regular file")
-                                                      .arg(detailPath));
-        handoff::Attempt& a = p.attempt;
-        a.token = handoff_.newToken(detailStamp.has_value());
-
-        // Checked once the statement is read and before its PDF is created, so a refused statement
-        // writes nothing.
-        try {
-            job.write(run.StmtPath, detailStamp ? detailPath : QString(), [&] { checkBeforeFiling(p, run, requests); },
-                      [&](const QString& pdf) { return handoff::stagedPath(pdf, a.token, runId); });
-        } catch (Prepared::Later later) {
-            p.later = later;
-        }
-        if (p.later == Prepared::Now) {
-            a.staged = job.stagedPath();
-            a.pdfBytes = job.lastPdf();
-            p.result.pdfPath = job.pdfPath();
-            a.statement = run.StmtPath;
-            a.detail = detailPath;
-            a.statementStamp = entry.stamp;
-            a.detailStamp = detailStamp;
-            a.filing = StatementDocuments::filingOf(run, run.StmtPath);
-            p.result.account = a.filing.account;
-        }
+                                                      .arg(a.detail));
+        // Read whole and decided on before anything is written: a refused statement writes nothing.
+        const input::StatementFile file = job.read(p.statement);
+        p.values = file.values;
+        a.filing = StatementDocuments::filingOf(settings_, file.values, p.statement);
+        p.decision = decide(p, file.values, requests);
+        if (p.decision == Prepared::Decision::Take)
+            stage(p, file, job);
     } catch (const platform::Error& e) {
         // Gone under the reading: another run took it since the look, or its writer removed it.
         if (e.number() == platform::Error::FileNotFound
-            && (fs_.stamp(run.StmtPath) != std::optional<platform::FileStamp>(entry.stamp)
-                || fs_.stamp(detailPathFor(run.StmtPath)) != p.detailLooked)) {
+            && (fs_.stamp(p.statement) != std::optional<platform::FileStamp>(entry.stamp)
+                || fs_.stamp(detailPathFor(p.statement)) != p.detailLooked)) {
             dropWritten(p);
-            p.attempt.staged.clear();
-            p.later = Prepared::Changed;
+            a.staged.clear();
+            p.decision = Prepared::Decision::Changed;
         } else {
             p.error = std::current_exception();
         }
     } catch (...) {
         p.error = std::current_exception();
     }
-    if (&run != &run_)
-        p.values = run;
 }
 
 void StatementMailer::renderTogether(std::vector<Prepared>& batch, size_t first)
 {
-    // Each worker reads into values of its own and shares the run's cache; only this thread beats.
+    // Each worker has a job of its own and shares the run's settings and cache; only this thread beats.
     std::atomic<bool> paged{false};
-    std::deque<input::modBrevix> values;
     std::deque<StatementJob> jobs;
     const int workers = int(std::min<size_t>(size_t(renderThreads()), batch.size() - first));
     for (int w = 0; w < workers; ++w) {
-        values.push_back(run_);
-        jobs.emplace_back(values.back(), fs_, cache_.get());
+        jobs.emplace_back(settings_, fs_, cache_.get());
         jobs.back().betweenPages = [&paged] { paged.store(true, std::memory_order_relaxed); };
     }
     runOnWorkers(
-        workers, first, batch.size(), [&](int w, size_t i) { render(batch[i], values[size_t(w)], jobs[size_t(w)], nullptr); },
+        workers, first, batch.size(), [&](int w, size_t i) { render(batch[i], jobs[size_t(w)], nullptr); },
         [&] {
             if (paged.exchange(false, std::memory_order_relaxed)) {
                 platform::keepAlive();
@@ -143,23 +145,22 @@ void StatementMailer::renderTogether(std::vector<Prepared>& batch, size_t first)
 
 bool StatementMailer::finish(Prepared& p, const QStringList& attachments, QSet<QString>& requests)
 {
-    if (p.values)
-        run_ = *p.values;
+    using Decision = Prepared::Decision;
     // Decided here, in batch order, when workers rendered it: its PDF goes again.
-    if (p.later == Prepared::NextBatch || (!p.destination.isEmpty() && requests.contains(p.destination))) {
+    if (p.decision == Decision::NextBatch || (!p.destination.isEmpty() && requests.contains(p.destination))) {
         dropWritten(p);
         return false;
     }
     if (p.error)
         std::rethrow_exception(p.error);
-    if (p.later == Prepared::Waits) {
+    if (p.decision == Decision::Waits) {
         leftBehind_ << QStringLiteral("%1 waits until the mail sender took %2, the request of an account that "
                                       "differs only in letter case")
                            .arg(p.entry.name, p.waitsFor);
         p.result.changed = true;  // not taken now; the next look asks again
         return true;
     }
-    if (p.later == Prepared::Changed) {
+    if (p.decision == Decision::Changed) {
         p.result = requeue(p.entry, p.result);
         return true;
     }
@@ -167,7 +168,7 @@ bool StatementMailer::finish(Prepared& p, const QStringList& attachments, QSet<Q
     // "not handed off yet" to whoever finishes the statement.
     std::vector<std::string> lines;
     if (p.attempt.filing.mail) {
-        lines = emailRequestLines(run_, bareName(p.result.pdfPath), attachments);
+        lines = emailRequestLines(p.values, bareName(p.result.pdfPath), attachments);
         requests << p.attempt.filing.destination.toCaseFolded();
     }
     handoff_.bind(p.attempt, lines);
@@ -179,6 +180,5 @@ void StatementMailer::dropWritten(const Prepared& p)
     // Only this run's own files: another run's are never touched.
     handoff_.unbind(p.attempt);
 }
-
 
 }  // namespace run

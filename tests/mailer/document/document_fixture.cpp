@@ -2,10 +2,19 @@
 
 #include "mailer/document/invoice_details.h"
 #include "mailer/document/statement.h"
+#include "mailer/input/statement_reader.h"
+#include "platform/line_reader.h"
 
 #include <QString>
 
 namespace testing_support {
+
+const input::StatementFile& DocumentFixture::read()
+{
+    platform::LineReader in(fs.readFile(stmtPath));
+    file = input::readStatement(in);
+    return file;
+}
 
 document::Pages DocumentFixture::combined(bool withInvoices)
 {
@@ -16,9 +25,9 @@ document::Pages DocumentFixture::combined(bool withInvoices)
             all.Insert(all.Count(), report.pages().Item(i));
         all.Commit();
     };
-    append(document::Statement(run, fs));
+    append(document::Statement(run, read(), fs));
     if (withInvoices)
-        append(document::InvoiceDetails(run, fs));
+        append(document::InvoiceDetails(detPath, fs));
     return all;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "mailer/document/pages.h"
 #include "mailer/input/mod_brevix.h"
+#include "mailer/input/statement_values.h"
 #include "platform/file_system.h"
 #include "tests/support/error_of.h"
 #include "tests/support/temp_tree.h"
@@ -20,12 +21,12 @@ public:
         tree.mkdir("home");
         tree.mkdir("unc/host/parlow/email7/statements/temp");
         tree.mkdir("unc/host/parlow/email7/statements/tempdet");
-        run.StmtPath = QStringLiteral("\\\\host\\parlow\\email7\\statements\\temp\\12345.txt");
-        run.DetPath = QStringLiteral("\\\\host\\parlow\\email7\\statements\\tempdet\\12345det.txt");
     }
 
-    void writeStatement(const std::string& text) { fs.writeFile(run.StmtPath, text); }
-    void writeDetails(const std::string& text) { fs.writeFile(run.DetPath, text); }
+    void writeStatement(const std::string& text) { fs.writeFile(stmtPath, text); }
+    void writeDetails(const std::string& text) { fs.writeFile(detPath, text); }
+    /// The statement written, read whole as the job reads it; kept in `file` for the report.
+    const input::StatementFile& read();
     /// Writes a picture as a logo file without extension ("Stmtlogo", "Stmtlogowide").
     void writeLogo(const QString& name, const QImage& image)
     {
@@ -37,6 +38,9 @@ public:
     TempTree tree;
     platform::LocalFileSystem fs;
     input::modBrevix run;
+    QString stmtPath = QStringLiteral("\\\\host\\parlow\\email7\\statements\\temp\\12345.txt");
+    QString detPath = QStringLiteral("\\\\host\\parlow\\email7\\statements\\tempdet\\12345det.txt");
+    input::StatementFile file;
 };
 
 /// A statement file: return address, heading, mail record, `lines` D records and totals.

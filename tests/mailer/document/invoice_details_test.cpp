@@ -37,9 +37,9 @@ TEST(InvoiceDetails, EachInvoiceListsItsLinesThenItsShipToAndTotalsAndThoseWitho
     fx.writeDetails(header("Empty 1", "0") + header("Ship A", "11.11") + line("5001", "bolt", "Y") + line("5001", "nut") +
                     line("5001", "washer") + header("Empty 2", "0") + header("Empty 3", "0") + header("Ship B", "22.22") +
                     line("5002", "pipe", "no") + header("Empty 4", "0"));
-    InvoiceDetails inv(fx.run, fx.fs);
+    InvoiceDetails inv(fx.detPath, fx.fs);
     inv.Run();
-    EXPECT_EQ(fx.run.HeaderCount, 6);
+    EXPECT_EQ(inv.invoiceCount(), 6);
     ASSERT_EQ(inv.pages().Count(), 1);
     // Title at 360, headings from 720, rows of 360 from 1200; footers of 1305.
     EXPECT_EQ(texts(inv.pages().Item(0)),
@@ -76,11 +76,10 @@ TEST(InvoiceDetails, OneNumberSharesOneGroupClosedByTheLastAndNoInvoicesGiveNoGr
     };
     for (const auto& c : cases) {
         DocumentFixture fx;
-        fx.run.HeaderCount = 7;
         fx.writeDetails(c.file);
-        InvoiceDetails inv(fx.run, fx.fs);
+        InvoiceDetails inv(fx.detPath, fx.fs);
         inv.Run();
-        EXPECT_EQ(fx.run.HeaderCount, c.headers);
+        EXPECT_EQ(inv.invoiceCount(), c.headers);
         ASSERT_EQ(inv.pages().Count(), 1);
         const std::string page = texts(inv.pages().Item(0));
         EXPECT_NE(page.find(c.shown), std::string::npos) << page;

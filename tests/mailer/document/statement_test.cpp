@@ -97,7 +97,7 @@ TEST(Statement, WithoutLinesTheTotalsFollowTheHeadingsAndNamesAreFoundInAnyCase)
 {
     DocumentFixture fx;
     fx.writeStatement(statementText(0));
-    Statement st(fx.run, fx.fs);
+    Statement st(fx.run, fx.read(), fx.fs);
     st.Run();
     EXPECT_EQ(itemShowing(st.pages().Item(0), "TOTALS       "), "text 450,6990 4050x540 \"TOTALS       \" right Arial 14.5");
     EXPECT_EQ(st.Fields().value(u"baldue"), "88.88");
@@ -128,7 +128,7 @@ TEST(Statement, TheRunsSharedLogoIsReadAgainOnceItsFileChanges)
     DocumentCache cache;
     fx.writeStatement(statementText(1));
     auto logoColour = [&] {
-        Statement st(fx.run, fx.fs, &cache);
+        Statement st(fx.run, fx.read(), fx.fs, &cache);
         st.Run();
         for (const PageItem& item : st.pages().Item(0).items())
             if (item.kind == PageItem::Kind::Image)

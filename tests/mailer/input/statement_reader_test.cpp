@@ -37,7 +37,7 @@ struct Read {
 
     RecordedFields fields;
     std::unique_ptr<Details> details;
-    modBrevix run;
+    StatementValues run;
     std::string error;
     std::string where;  ///< the line that could not be read, and why
 };
@@ -54,7 +54,7 @@ TEST(StatementReader, FillsTheMailValuesFromAWholeStatement)
     const Read r(kStar + "\r\n" + kH + "\r\n" + kE + "\r\n" + kD + "\r\n" + kD + "\r\n" + kF + "\r\n");
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(r.lines(), 2);
-    const modBrevix& m = r.run;
+    const StatementValues& m = r.run;
     EXPECT_EQ(m.AcctNo + "|" + m.CompanyLine + "|" + m.MailTo + "|" + m.StmtRef + "|" + m.MailFrom + "|" + m.MailBcc
                   + "|" + m.MailSubject + "|" + m.BodyFile,
               "1234567 |TORVIK HARDWARE|ap@acme.example |0105|ar@torvik.example|bcc@torvik.example|Your statement|body.txt");

@@ -44,9 +44,9 @@ std::string exportStreamed(DocumentFixture& fx, bool invoices)
 {
     pdf::PdfExport exporter(fx.fs);
     exporter.FileName = kOut;
-    Statement(fx.run, fx.fs).Run(exporter);
+    Statement(fx.run, fx.read(), fx.fs).Run(exporter);
     if (invoices)
-        InvoiceDetails(fx.run, fx.fs).Run(exporter);
+        InvoiceDetails(fx.detPath, fx.fs).Run(exporter);
     exporter.finish();
     return fx.fs.readFile(kOut);
 }
@@ -204,7 +204,7 @@ TEST(ReadBack, AFailedExportLeavesNoFile)
     fx.writeStatement(testing_support::statementText(40));
     pdf::PdfExport exporter(fx.fs);
     exporter.FileName = "\\\\host\\parlow\\email7\\missing\\1.PDF";
-    const auto missing = testing_support::errorOf([&] { Statement(fx.run, fx.fs).Run(exporter); });
+    const auto missing = testing_support::errorOf([&] { Statement(fx.run, fx.read(), fx.fs).Run(exporter); });
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->number(), 76);
 
@@ -213,9 +213,9 @@ TEST(ReadBack, AFailedExportLeavesNoFile)
     const auto failed = testing_support::errorOf([&] {
         pdf::PdfExport streamed(fx.fs);
         streamed.FileName = kOut;
-        Statement(fx.run, fx.fs).Run(streamed);
+        Statement(fx.run, fx.read(), fx.fs).Run(streamed);
         fx.tree.write("home/Stmtlogo", "not a picture");
-        Statement(fx.run, fx.fs).Run(streamed);
+        Statement(fx.run, fx.read(), fx.fs).Run(streamed);
         streamed.finish();
     });
     ASSERT_TRUE(failed);

@@ -9,11 +9,9 @@ using namespace run;
 
 namespace {
 
-input::modBrevix statement()
+input::StatementValues statement()
 {
-    input::modBrevix r;
-    r.ServerName = "host";
-    r.StoreNumber = "7";
+    input::StatementValues r;
     r.AcctNo = "12345";
     r.StmtRef = "0105";
     r.CompanyLine = "TORVIK HARDWARE";
@@ -23,7 +21,7 @@ input::modBrevix statement()
 // A request with no optional line and a built subject: StatementMailerTest, end to end.
 TEST(EmailRequest, HoldsItsLinesInOrder)
 {
-    input::modBrevix all = statement();
+    input::StatementValues all = statement();
     all.MailTo = "ap@acme.example ";
     all.MailFrom = "ar@torvik.example";
     all.MailBcc = "file@torvik.example";
@@ -38,7 +36,7 @@ TEST(EmailRequest, HoldsItsLinesInOrder)
 
 TEST(EmailRequest, KeepsWindows1252BytesAsRead)
 {
-    input::modBrevix r = statement();
+    input::StatementValues r = statement();
     r.CompanyLine = "CAF\xC9 \x80";
     r.MailTo = "m\xFCller@example.de";
     const std::vector<std::string> lines = emailRequestLines(r, QString::fromUtf8("Caf\xC3\xA9.0105.PDF"), {});
@@ -49,9 +47,12 @@ TEST(EmailRequest, KeepsWindows1252BytesAsRead)
 
 TEST(EmailRequest, GoesToTheInFolderUnderItsAccountWithTrailingBlanksKept)
 {
-    input::modBrevix r = statement();
+    input::StatementValues r = statement();
     r.AcctNo = "12345 ";
-    EXPECT_EQ(requestDestination(r), "\\\\host\\parlow\\email7\\in\\STMT_12345 .TXT");
+    input::modBrevix store;
+    store.ServerName = "host";
+    store.StoreNumber = "7";
+    EXPECT_EQ(requestDestination(store, r), "\\\\host\\parlow\\email7\\in\\STMT_12345 .TXT");
 }
 
 }  // namespace
