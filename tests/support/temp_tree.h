@@ -12,6 +12,9 @@ namespace testing_support {
 /// A temporary folder in which tests lay out files by relative path.
 class TempTree {
 public:
+    TempTree() = default;
+    /// In `base` rather than the temporary folder.
+    explicit TempTree(const QString& base) : dir_(base + QStringLiteral("/torvik-XXXXXX")) {}
     QString path() const { return dir_.path(); }
     QString at(const QString& relative) const { return dir_.path() + QLatin1Char('/') + relative; }
 
