@@ -135,9 +135,7 @@ struct Row {
 /// The first run struck at a call, then the second run; gives the first run's calls.
 int strikeAndFinish(const Row& row)
 {
-    // In memory where there is some: the runs test the order of calls, not the disk, and a busy
-    // disk's journal makes hundreds of them wait.
-    testing_support::TempTree tree(QFileInfo("/dev/shm").isDir() ? QStringLiteral("/dev/shm") : QDir::tempPath());
+    testing_support::TempTree tree(testing_support::memoryFolder());
     for (const char* folder : {"store", "temp", "tempdet", "out", "in", "archive"})
         tree.mkdir(QStringLiteral("host/s/") + folder);
     for (const auto& s : kStatements) {
