@@ -1,7 +1,7 @@
-// A batch handed off with a fault, or the run's death, before each of its calls in turn, then a
-// second run that judges the first over and finishes: each statement reaches the in folder once,
-// naming its own PDF, nothing hidden is left, and each is told once. The documents are a few
-// bytes, so every call is tried in little time.
+// A batch handed off with an error before or after each of its calls in turn, or the run's death
+// there, then a second run that judges the first over and finishes: each statement reaches the in
+// folder once, naming its own PDF, nothing hidden is left, and each is told once. The documents
+// are a few bytes, so every call is tried in little time.
 #include "mailer/handoff/handoff.h"
 #include "platform/error.h"
 #include "tests/reliability/fault_file_system.h"
@@ -73,6 +73,21 @@ struct Undurable : platform::LocalFileSystem {
     void flush() override {}
 };
 
+/// A call that fails once it did its work, as a rename or removal whose answer is lost on the wire.
+struct WireFaults : FaultFileSystem {
+    using FaultFileSystem::FaultFileSystem;
+    void moveReplacing(const QString& f, const QString& t) override { FaultFileSystem::moveReplacing(f, t), done(t); }
+    void rename(const QString& f, const QString& t) override { FaultFileSystem::rename(f, t), done(t); }
+    void remove(const QString& p) override { FaultFileSystem::remove(p), done(p); }
+    void writeFile(const QString& p, const std::string& b) override { FaultFileSystem::writeFile(p, b), done(p); }
+    void done(const QString& path)
+    {
+        if (std::exchange(failDone, false))
+            throw platform::Error(platform::Error::DeviceIO, path);
+    }
+    bool failDone = false;
+};
+
 using Told = std::map<QString, std::vector<End>>;
 
 /// One run on the share: what waits in temp, described, rendered, bound and handed off.
@@ -109,7 +124,7 @@ struct Mailing {
         }
         handoff.handOff(batch, true);
     }
-    FaultFileSystem fs;
+    WireFaults fs;
     FakeDocuments documents;
     handoff::Handoff handoff;
 };
@@ -124,8 +139,11 @@ const struct {
     const char* detail;
 } kStatements[] = {{"1.txt", "1 1", "D1"}, {"2.txt", "2 0", nullptr}, {"3.txt", "3 1", nullptr}, {"4.txt", "4 0", "D4"}};
 
+enum class Fault { Before, After, Dies };
+
 struct Row {
-    bool noReplace, dies;
+    bool noReplace;
+    Fault fault;
     /// How the second run tells that the first is over: its process gone from this machine, or
     /// its beat seen standing still (its stray requests then wait a week).
     bool processGone;
@@ -163,10 +181,11 @@ int strikeAndFinish(const Row& row)
     const QString firstId = first.handoff.runId();
     tree.write("host/s/store/.brevix." + firstId + ".alive", handoff::heartbeatText("test", firstId, host, 1).toStdString());
     first.fs.before = [&](FaultFileSystem::Op op, const QString& path) {
-        if (row.dies && row.at > 0 && first.fs.calls >= row.at)
+        if (row.fault == Fault::Dies && row.at > 0 && first.fs.calls >= row.at)
             throw Crash{};
+        first.fs.failDone = first.fs.calls == row.at && row.fault == Fault::After;
         // Queries answer a failure as false or empty.
-        if (first.fs.calls == row.at && op != FaultFileSystem::Op::Query)
+        if (first.fs.calls == row.at && row.fault == Fault::Before && op != FaultFileSystem::Op::Query)
             throw platform::Error(platform::Error::DeviceIO, path);
     };
     try {
@@ -178,12 +197,9 @@ int strikeAndFinish(const Row& row)
 
     Mailing second(local, row.noReplace, told);
     qint64 now = 1'000'000;
-    handoff::Liveness::Options options;
-    options.self = host;
-    options.clock = [&now] { return now; };
-    options.processGone = [&row](qint64) { return row.processGone; };
-    options.knowsOwnRuns = false;
-    handoff::Liveness liveness(second.fs, kShare + "store", options);
+    // It plays another run on the first one's machine, with a clock of its own.
+    handoff::Liveness liveness(second.fs, kShare + "store",
+                               {host, [&now] { return now; }, [&row](qint64) { return row.processGone; }, false});
     second.fs.beginBatch();
     second.handoff.recover(liveness, true);
     now += handoff::kStaleMs;
@@ -219,13 +235,14 @@ TEST(HandoffFaults, AFaultBeforeAnyCallOfABatchIsFinishedByTheNextRun)
 {
     int calls = 0;
     for (const bool noReplace : {true, false})
-        for (const bool dies : {false, true})
+        for (const Fault fault : {Fault::Before, Fault::After, Fault::Dies})
             for (const bool processGone : {true, false})
                 for (int at = 0; at <= calls; ++at) {
-                    SCOPED_TRACE(std::string(dies ? "the run dies" : "an error") + " before call " + std::to_string(at)
+                    SCOPED_TRACE(std::string(fault == Fault::Dies ? "the run dies" : "an error")
+                                 + (fault == Fault::After ? " after call " : " before call ") + std::to_string(at)
                                  + (processGone ? ", its process gone" : ", its beat stood still")
                                  + (noReplace ? "" : ", no rename-without-replace"));
-                    const int made = strikeAndFinish({noReplace, dies, processGone, at});
+                    const int made = strikeAndFinish({noReplace, fault, processGone, at});
                     if (at == 0)
                         calls = made;  // a run without a fault gives the calls to strike
                 }
