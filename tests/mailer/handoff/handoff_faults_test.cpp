@@ -66,13 +66,6 @@ private:
     platform::FileSystem& fs_;
 };
 
-/// Durable only as far as the system writes it back: these runs see no power failure, and a flush
-/// of the disk per call would make them slow.
-struct Undurable : platform::LocalFileSystem {
-    using LocalFileSystem::LocalFileSystem;
-    void flush() override {}
-};
-
 /// A call that fails once it did its work, as a rename or removal whose answer is lost on the wire.
 struct WireFaults : FaultFileSystem {
     using FaultFileSystem::FaultFileSystem;
@@ -161,7 +154,7 @@ int strikeAndFinish(const Row& row)
         if (s.detail)
             tree.write(QStringLiteral("host/s/tempdet/") + QString(s.name).chopped(4) + "det.txt", s.detail);
     }
-    Undurable local(platform::PathMapper({tree.path(), {}, {}}));
+    platform::LocalFileSystem local(platform::PathMapper({tree.path(), {}, {}}));
     Told told;
     QMap<QString, int> sent;
     // The mail sender: each request names its own PDF, whole in the out folder.
