@@ -224,7 +224,7 @@ int strikeAndFinish(const Row& row)
     return first.fs.calls;
 }
 
-TEST(HandoffFaults, AFaultBeforeAnyCallOfABatchIsFinishedByTheNextRun)
+TEST(HandoffFaults, AFaultAtAnyCallOfABatchIsFinishedByTheNextRun)
 {
     int calls = 0;
     for (const bool noReplace : {true, false})
