@@ -14,7 +14,7 @@ namespace reliability {
 
 using Op = FaultFileSystem::Op;
 
-RunRig::RunRig(int settleMs) : local(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")})), fs(local)
+RunRig::RunRig(int settleMs, const QString& base) : share(base), local(platform::PathMapper({share.uncRoot(), share.at("install"), share.at("cache")})), fs(local)
 {
     settings::SettingsStore store(share.at("config"));
     store.save(settings::Host, "host");

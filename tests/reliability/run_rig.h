@@ -22,8 +22,8 @@ namespace reliability {
 /// requests and nothing else.
 class RunRig {
 public:
-    /// A run takes a statement once it stood still for `settleMs`.
-    explicit RunRig(int settleMs = 0);
+    /// A run takes a statement once it stood still for `settleMs`; the share is made in `base`.
+    explicit RunRig(int settleMs = 0, const QString& base = QDir::tempPath());
 
     /// Drops "1.txt" ... "<count>.txt"; those in `notMailed` are marked not to be mailed.
     void drop(int count, const QSet<int>& notMailed = {});

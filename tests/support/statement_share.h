@@ -8,7 +8,7 @@ namespace testing_support {
 /// A statement server for store 7 of "host" in a temporary folder, with the folders a store has.
 class StatementShare : public TempTree {
 public:
-    StatementShare()
+    explicit StatementShare(const QString& base = QDir::tempPath()) : TempTree(base)
     {
         for (const char* folder : {"statements/temp", "statements/tempdet", "statements/out", "in"})
             mkdir(QStringLiteral("unc/host/parlow/email7/") + folder);
