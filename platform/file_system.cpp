@@ -320,24 +320,32 @@ QString LocalFileSystem::firstMatch(const QString& folder, const QString& patter
 
 namespace {
 
+/// Whether a failed look says only that there is no such entry.
+bool noSuchEntry(int err)
+{
+    return err == ENOENT || err == ENOTDIR;
+}
+
 /// Calls `take(folderFd, bytes, name)` for each entry of the host folder whose name matches the
 /// pattern in any letter case, visible or hidden ones only; stops when `take` returns false.
+/// Gives the errno that kept the folder from being read whole, other than "no such folder", or 0.
 template <typename Take>
-void walk(const std::optional<QString>& folder, const QString& pattern, bool hidden, Take take)
+int walk(const std::optional<QString>& folder, const QString& pattern, bool hidden, Take take)
 {
     const UniqueDir dir = folder ? openDir(QFile::encodeName(*folder).constData()) : nullptr;
     if (!dir)
-        return;
+        return folder && !noSuchEntry(errno) ? errno : 0;
     const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
                                    QRegularExpression::CaseInsensitiveOption);
-    while (dirent* e = ::readdir(dir.get())) {
+    for (errno = 0; dirent* e = ::readdir(dir.get()); errno = 0) {
         const QByteArray bytes(e->d_name);
         if (bytes == "." || bytes == ".." || bytes.startsWith('.') != hidden)
             continue;
         const QString name = QFile::decodeName(bytes);
         if (match.match(name).hasMatch() && !take(::dirfd(dir.get()), bytes, name))
-            break;
+            return 0;
     }
+    return errno;
 }
 
 }  // namespace
@@ -357,15 +365,36 @@ QStringList LocalFileSystem::scan(const QString& folder, const QString& pattern,
 
 std::vector<FolderEntry> LocalFileSystem::entries(const QString& folder, const QString& pattern, bool hidden)
 {
+    int failed = 0;
+    return listEntries(folder, pattern, hidden, failed);
+}
+
+std::vector<FolderEntry> LocalFileSystem::entriesOrFail(const QString& folder, const QString& pattern, bool hidden)
+{
+    int failed = 0;
+    std::vector<FolderEntry> found = listEntries(folder, pattern, hidden, failed);
+    if (failed)
+        throw Error::fromErrno(failed, folder);
+    return found;
+}
+
+std::vector<FolderEntry> LocalFileSystem::listEntries(const QString& folder, const QString& pattern, bool hidden,
+                                                      int& failed)
+{
     std::vector<FolderEntry> found;
     mapper_.newLook();
-    walk(mapper_.toHost(folder), pattern, hidden, [&](int dir, const QByteArray& bytes, const QString& name) {
+    failed = 0;
+    const int unread = walk(mapper_.toHost(folder), pattern, hidden, [&](int dir, const QByteArray& bytes, const QString& name) {
         struct stat st;
-        if (::fstatat(dir, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)  // else gone since
+        if (::fstatat(dir, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
             found.push_back(FolderEntry{name, bytes, stampOf(st)});
+        else if (!noSuchEntry(errno))  // else gone since
+            failed = errno;
         return true;
     });
-    if (!hidden) {
+    if (unread)
+        failed = unread;
+    if (!hidden && !failed) {
         QStringList names;
         for (const FolderEntry& entry : found)
             if (entry.mapsBack())
@@ -377,15 +406,33 @@ std::vector<FolderEntry> LocalFileSystem::entries(const QString& folder, const Q
 
 std::optional<FileStamp> LocalFileSystem::stamp(const QString& path)
 {
+    int failed = 0;
+    return lookAt(path, failed);
+}
+
+std::optional<FileStamp> LocalFileSystem::stampOrFail(const QString& path)
+{
+    int failed = 0;
+    std::optional<FileStamp> found = lookAt(path, failed);
+    if (failed)
+        throw Error::fromErrno(failed, path);
+    return found;
+}
+
+std::optional<FileStamp> LocalFileSystem::lookAt(const QString& path, int& failed)
+{
     EntryLook look;
     const std::optional<QString> mapped = mapper_.toHost(path, &look);
+    failed = look.error;
     if (!mapped || look.state == EntryLook::NotThere)
         return std::nullopt;
     if (look.state == EntryLook::There)
         return stampOf(look.st);
     struct stat st;
-    if (::lstat(QFile::encodeName(*mapped).constData(), &st) != 0)
+    if (::lstat(QFile::encodeName(*mapped).constData(), &st) != 0) {
+        failed = noSuchEntry(errno) ? 0 : errno;
         return std::nullopt;
+    }
     return stampOf(st);
 }
 

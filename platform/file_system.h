@@ -87,6 +87,16 @@ public:
     virtual std::vector<FolderEntry> entries(const QString& folder, const QString& pattern, bool hidden) = 0;
     /// How the entry at the path stands now, without following a link; nothing when there is none.
     virtual std::optional<FileStamp> stamp(const QString& path) = 0;
+    /// The same where a file's absence decides what becomes of a statement: nothing only when the
+    /// file system says there is no such entry; raises when it cannot say (an I/O error, a
+    /// permission, a looping link). A failed look is never taken as "gone".
+    virtual std::optional<FileStamp> stampOrFail(const QString& path) { return stamp(path); }
+    /// entries() where what is missing from the listing decides: empty only for a folder that is
+    /// not there; raises when the folder cannot be read whole.
+    virtual std::vector<FolderEntry> entriesOrFail(const QString& folder, const QString& pattern, bool hidden)
+    {
+        return entries(folder, pattern, hidden);
+    }
     /// The name, as its bytes lie on disk, of the entry that a file created at the path would
     /// replace: the path's own name, or one that differs from it only in letter case where the
     /// path is found in any case or the file system ignores case. Empty when there is none.
@@ -158,6 +168,8 @@ public:
     QString firstMatch(const QString& folder, const QString& pattern) override;
     std::vector<FolderEntry> entries(const QString& folder, const QString& pattern, bool hidden) override;
     std::optional<FileStamp> stamp(const QString& path) override;
+    std::optional<FileStamp> stampOrFail(const QString& path) override;
+    std::vector<FolderEntry> entriesOrFail(const QString& folder, const QString& pattern, bool hidden) override;
     QByteArray nameOnDisk(const QString& path) override;
     bool openForWriting(const QString& path) override;
     std::string readFile(const QString& path) override;
@@ -185,6 +197,9 @@ private:
     /// The host path as bytes for system calls; raises "Path not found" for unmapped text.
     QByteArray host(const QString& path) const;
     QStringList scan(const QString& folder, const QString& pattern, bool firstOnly) const;
+    /// entries() and stamp(), with the errno of a failed look in `failed` (0 for none).
+    std::vector<FolderEntry> listEntries(const QString& folder, const QString& pattern, bool hidden, int& failed);
+    std::optional<FileStamp> lookAt(const QString& path, int& failed);
 
     PathMapper mapper_;
 

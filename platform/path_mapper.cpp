@@ -1,5 +1,7 @@
 #include "platform/path_mapper.h"
 
+#include <cerrno>
+
 #include "platform/unix_handles.h"
 
 #include <QDir>
@@ -242,6 +244,9 @@ std::optional<QString> appendComponents(const QString& root, const QStringList& 
         seen.state = EntryLook::NotThere;
     } else if (::lstat(QFile::encodeName(host + QLatin1Char('/') + name).constData(), &seen.st) == 0) {
         seen.state = EntryLook::There;
+    } else if (errno != ENOENT && errno != ENOTDIR) {
+        seen.state = EntryLook::NotThere;
+        seen.error = errno;
     } else if (hidden) {
         seen.state = EntryLook::NotThere;
     } else {

@@ -24,6 +24,8 @@ struct EntryLook {
     enum State { NotLooked, There, NotThere };
     State state = NotLooked;
     struct stat st {};  ///< when There
+    /// When NotThere because the look itself failed (an errno other than "no such entry").
+    int error = 0;
     /// Set by the caller: a name the folder's index (read or checked in this look) does not hold
     /// may be taken as not there without asking the file system. Only where being wrong for the
     /// rest of a look is harmless: never to find a file another program may have added since.

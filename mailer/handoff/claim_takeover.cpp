@@ -56,7 +56,7 @@ private:
 
 QString Handoff::boundOf(const QString& token)
 {
-    for (const platform::FolderEntry& entry : fs_.entries(folders_.store, QStringLiteral(".*.") + token + QStringLiteral(".TXT"), true))
+    for (const platform::FolderEntry& entry : fs_.entriesOrFail(folders_.store, QStringLiteral(".*.") + token + QStringLiteral(".TXT"), true))
         if (parseRequest(entry.name).token == token)
             return folders_.store + QLatin1Char('\\') + entry.name;
     return {};
@@ -65,7 +65,7 @@ QString Handoff::boundOf(const QString& token)
 QSet<QString> Handoff::claimedTokens()
 {
     QSet<QString> tokens;
-    for (const platform::FolderEntry& entry : fs_.entries(folders_.temp, kClaimedPattern, true))
+    for (const platform::FolderEntry& entry : fs_.entriesOrFail(folders_.temp, kClaimedPattern, true))
         if (const ClaimName claim = parseClaim(entry.name); !claim.name.isEmpty())
             tokens << claim.token;
     return tokens;
@@ -76,7 +76,7 @@ std::vector<Attempt> Handoff::recover(Liveness& liveness, bool clearDead)
     std::vector<Attempt> finished;
     Judged judged(liveness, runId_);
     FirstError failed;
-    for (const platform::FolderEntry& entry : fs_.entries(folders_.temp, kClaimedPattern, true)) {
+    for (const platform::FolderEntry& entry : fs_.entriesOrFail(folders_.temp, kClaimedPattern, true)) {
         const ClaimName claim = parseClaim(entry.name);
         if (claim.name.isEmpty() || entry.stamp.kind != platform::FileStamp::Regular || !judged.dead(claim.owner))
             continue;
@@ -92,7 +92,7 @@ std::vector<Attempt> Handoff::recover(Liveness& liveness, bool clearDead)
         }
     }
     const QSet<QString> claimed = claimedTokens();
-    for (const platform::FolderEntry& entry : fs_.entries(folders_.tempdet, kClaimedPattern, true)) {
+    for (const platform::FolderEntry& entry : fs_.entriesOrFail(folders_.tempdet, kClaimedPattern, true)) {
         const ClaimName claim = parseClaim(entry.name);
         if (!claim.name.isEmpty() && !claimed.contains(claim.token) && judged.dead(claim.owner))
             returnOrphanDetail(claim);
@@ -119,7 +119,7 @@ bool Handoff::takeOver(Attempt& a, const QString& owner)
         finishTaken(a);
     } catch (const Error& e) {
         // Taken over from this run in turn, while it looked dead: the other run finishes it.
-        if (!gone(e) || fs_.stamp(mine(a.statement, a.token)))
+        if (!gone(e) || fs_.stampOrFail(mine(a.statement, a.token)))
             throw;
         a.end = Attempt::End::Finished;
     }
@@ -162,7 +162,7 @@ void Handoff::finishTaken(Attempt& a)
     const QString claimed = mine(a.statement, a.token);
     a.staged = stagedPath(a.filing.pdf, a.token, runId_);
     a.pdfBytes = documents_.render(a.statement, claimed, detail, a.staged);
-    if (!fs_.stamp(a.bound)) {
+    if (!fs_.stampOrFail(a.bound)) {
         fs_.remove(a.staged);
         dropOwnedClaims(a);
         a.end = Attempt::End::Finished;
@@ -185,7 +185,7 @@ void Handoff::finishTaken(Attempt& a)
 void Handoff::dropOwnedClaims(const Attempt& a)
 {
     // Its detail file under whichever owner it was left: the statement is this run's now.
-    for (const platform::FolderEntry& entry : fs_.entries(folders_.tempdet, kClaimedPattern, true)) {
+    for (const platform::FolderEntry& entry : fs_.entriesOrFail(folders_.tempdet, kClaimedPattern, true)) {
         const ClaimName claim = parseClaim(entry.name);
         if (claim.token != a.token || claim.name != nameOf(a.detail))
             continue;
@@ -208,10 +208,10 @@ QString Handoff::takeDetail(const Attempt& a)
 {
     const QString d = mine(a.detail, a.token);
     for (int tries = 0; tries < 3; ++tries) {
-        if (fs_.stamp(d))
+        if (fs_.stampOrFail(d))
             return d;
         bool raced = false;
-        for (const platform::FolderEntry& entry : fs_.entries(folders_.tempdet, kClaimedPattern, true)) {
+        for (const platform::FolderEntry& entry : fs_.entriesOrFail(folders_.tempdet, kClaimedPattern, true)) {
             const ClaimName claim = parseClaim(entry.name);
             if (claim.token != a.token || claim.name != nameOf(a.detail) || claim.owner == runId_)
                 continue;
@@ -236,7 +236,7 @@ QString Handoff::takeDetail(const Attempt& a)
             break;
     }
     // Its detail file is gone (removed by hand): the statement goes without invoice pages.
-    return fs_.stamp(d) ? d : QString();
+    return fs_.stampOrFail(d) ? d : QString();
 }
 
 void Handoff::returnOrphanDetail(const ClaimName& claim)
@@ -270,10 +270,10 @@ void Handoff::clearGarbage(const std::function<Liveness::State(const QString&)>&
             // Another run clears it too, or it cannot go now: it is only garbage.
         }
     };
-    for (const platform::FolderEntry& entry : fs_.entries(folders_.out, QStringLiteral(".*"), true))
+    for (const platform::FolderEntry& entry : fs_.entriesOrFail(folders_.out, QStringLiteral(".*"), true))
         if (const StagedName staged = parseStaged(entry.name); !staged.name.isEmpty() && stateOf(staged.writer) >= Dead)
             removeQuietly(folders_.out + QLatin1Char('\\') + entry.name);
-    for (const platform::FolderEntry& entry : fs_.entries(folders_.store, QStringLiteral(".*"), true)) {
+    for (const platform::FolderEntry& entry : fs_.entriesOrFail(folders_.store, QStringLiteral(".*"), true)) {
         const QString path = folders_.store + QLatin1Char('\\') + entry.name;
         if (const QString run = parseHeartbeat(entry.name); !run.isEmpty() && run != runId_ && stateOf(run) >= Dead)
             removeQuietly(path);

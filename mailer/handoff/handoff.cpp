@@ -130,7 +130,7 @@ bool Handoff::claim(Attempt& a)
         // S first: the statement's claim is the attempt's; its token says whether D belongs to it.
         fs_.moveReplacing(a.statement, s);
     } catch (const Error& e) {
-        if (!fs_.stamp(s)) {
+        if (!fs_.stampOrFail(s)) {
             unbind(a, true);
             if (e.number() != Error::FileNotFound && e.number() != Error::FileAlreadyExists)
                 throw ClaimFailed(e);
@@ -143,7 +143,7 @@ bool Handoff::claim(Attempt& a)
         try {
             fs_.moveReplacing(a.detail, d);
         } catch (const Error& e) {
-            if (!fs_.stamp(d) && e.number() != Error::FileNotFound) {
+            if (!fs_.stampOrFail(d) && e.number() != Error::FileNotFound) {
                 giveBack(a);
                 throw ClaimFailed(e);
             }
@@ -156,8 +156,8 @@ bool Handoff::claimedAsRead(Attempt& a, const QSet<QString>& detailsNow)
 {
     // What is claimed must be what was read: a statement or detail file replaced since, or a
     // detail file dropped since, is taken again once it settles.
-    const bool same = sameFile(fs_.stamp(mine(a.statement, a.token)), a.statementStamp)
-                      && (tokenHasDetail(a.token) ? sameFile(fs_.stamp(mine(a.detail, a.token)), a.detailStamp)
+    const bool same = sameFile(fs_.stampOrFail(mine(a.statement, a.token)), a.statementStamp)
+                      && (tokenHasDetail(a.token) ? sameFile(fs_.stampOrFail(mine(a.detail, a.token)), a.detailStamp)
                                                   : !detailsNow.contains(nameOf(a.detail).toCaseFolded()));
     if (same)
         return true;
@@ -173,7 +173,7 @@ QSet<QString> Handoff::detailsNow(const std::vector<Attempt*>& claimed)
     for (const Attempt* a : claimed) {
         if (tokenHasDetail(a->token))
             continue;
-        for (const platform::FolderEntry& entry : fs_.entries(folders_.tempdet, QStringLiteral("*"), false))
+        for (const platform::FolderEntry& entry : fs_.entriesOrFail(folders_.tempdet, QStringLiteral("*"), false))
             names << entry.name.toCaseFolded();
         break;
     }
@@ -183,7 +183,7 @@ QSet<QString> Handoff::detailsNow(const std::vector<Attempt*>& claimed)
 void Handoff::giveBack(Attempt& a)
 {
     const QString d = mine(a.detail, a.token);
-    if (tokenHasDetail(a.token) && fs_.stamp(d)) {
+    if (tokenHasDetail(a.token) && fs_.stampOrFail(d)) {
         try {
             fs_.rename(d, a.detail);
         } catch (const Error& e) {
@@ -222,7 +222,7 @@ bool Handoff::publish(Attempt& a)
                                            a.staged);
             fs_.moveReplacing(a.staged, a.filing.pdf);
         } catch (const Error& again) {
-            if (again.number() != Error::FileNotFound || fs_.stamp(s))
+            if (again.number() != Error::FileNotFound || fs_.stampOrFail(s))
                 throw;
             end(a, Attempt::End::Lost);
             return false;
@@ -244,7 +244,7 @@ bool Handoff::handOffBound(const Attempt& a)
         if (gone(e, a.bound))
             return false;  // another run handed it off
         // A rename that failed on the wire may still have happened.
-        if (a.filing.mail && !fs_.stamp(a.bound) && fs_.stamp(a.filing.destination))
+        if (a.filing.mail && !fs_.stampOrFail(a.bound) && fs_.stampOrFail(a.filing.destination))
             return true;
         throw;
     }

@@ -3,6 +3,7 @@
 #include "tests/support/error_of.h"
 #include "tests/support/temp_tree.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using platform::Error;
@@ -62,6 +63,25 @@ TEST_F(FileSystemTest, RaisesTheOriginalErrorNumbersAndLeavesNoTemporaries)
     EXPECT_STREQ(Error::fromErrno(EROFS, "out\\1.PDF").what(), "Error 75: Read-only file system (out\\1.PDF)");
     EXPECT_STREQ(Error::fromErrno(EACCES, "out\\1.PDF").what(), "Error 70: Permission denied (out\\1.PDF)");
     EXPECT_EQ(QDir(tree.at("unc/host/parlow/email7/in")).entryList(QDir::Files | QDir::Hidden).size(), 0);
+}
+
+// Where an absence decides whether a statement went out, a look that failed is not an absence.
+TEST_F(FileSystemTest, ALookThatFailsIsNoAbsenceWhereTheAbsenceDecides)
+{
+    // A link that leads to itself: every look through it fails, also for root.
+    QFile::link(tree.at("unc/host/parlow/email7/loop"), tree.at("unc/host/parlow/email7/loop"));
+    tree.write("unc/host/parlow/email7/in/.STMT_1.T.TXT", "x");
+    const QString loop = kStore + "\\loop\\.STMT_1.T.TXT";
+    EXPECT_FALSE(fs.stamp(loop));
+    EXPECT_EQ(errorNumberOf([&] { fs.stampOrFail(loop); }), Error::numberForErrno(ELOOP));
+    EXPECT_TRUE(fs.entries(kStore + "\\loop", "*", true).empty());
+    EXPECT_EQ(errorNumberOf([&] { fs.entriesOrFail(kStore + "\\loop", "*", true); }), Error::numberForErrno(ELOOP));
+    // Not there is not there, and there is there.
+    EXPECT_FALSE(fs.stampOrFail(kStore + "\\in\\.STMT_2.T.TXT"));
+    EXPECT_FALSE(fs.stampOrFail(kStore + "\\nofolder\\.STMT_1.T.TXT"));
+    EXPECT_TRUE(fs.stampOrFail(kStore + "\\in\\.STMT_1.T.TXT"));
+    EXPECT_TRUE(fs.entriesOrFail(kStore + "\\nofolder", "*", true).empty());
+    EXPECT_EQ(fs.entriesOrFail(kStore + "\\in", "*", true).size(), 1u);
 }
 
 // The delivery record grows a line at a time at the end of what the file holds.

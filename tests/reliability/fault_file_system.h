@@ -42,12 +42,26 @@ public:
     bool isFile(const QString& p) override { watch(Op::Query, p); return inner_.isFile(p); }
     bool isFolder(const QString& p) override { watch(Op::Query, p); return inner_.isFolder(p); }
     QStringList list(const QString& p, const QString& m) override { watch(Op::Query, p); return inner_.list(p, m); }
+    // As on a real share, a failed look answers "nothing there" here and raises only in the
+    // OrFail forms: the hand-off must never take one for the other.
     std::vector<platform::FolderEntry> entries(const QString& p, const QString& m, bool h) override
     {
-        watch(Op::Query, p);
-        return inner_.entries(p, m, h);
+        return quietly(p) ? inner_.entries(p, m, h) : std::vector<platform::FolderEntry>();
     }
-    std::optional<platform::FileStamp> stamp(const QString& p) override { watch(Op::Query, p); return inner_.stamp(p); }
+    std::optional<platform::FileStamp> stamp(const QString& p) override
+    {
+        return quietly(p) ? inner_.stamp(p) : std::nullopt;
+    }
+    std::vector<platform::FolderEntry> entriesOrFail(const QString& p, const QString& m, bool h) override
+    {
+        watch(Op::Query, p);
+        return inner_.entriesOrFail(p, m, h);
+    }
+    std::optional<platform::FileStamp> stampOrFail(const QString& p) override
+    {
+        watch(Op::Query, p);
+        return inner_.stampOrFail(p);
+    }
     QByteArray nameOnDisk(const QString& p) override { watch(Op::Query, p); return inner_.nameOnDisk(p); }
     bool openForWriting(const QString& p) override { watch(Op::Query, p); return inner_.openForWriting(p); }
     std::string readFile(const QString& p) override { watch(Op::Read, p); return inner_.readFile(p); }
@@ -118,6 +132,16 @@ private:
         QFile file_;
     };
 
+    /// Whether a query may go on: false when the test failed it.
+    bool quietly(const QString& path)
+    {
+        try {
+            watch(Op::Query, path);
+            return true;
+        } catch (const platform::Error&) {
+            return false;
+        }
+    }
     void watch(Op op, const QString& path)
     {
         ++calls;
