@@ -353,6 +353,12 @@ void PathMapper::newLook() const
         }
 }
 
+quint64 PathMapper::lookNumber() const
+{
+    std::lock_guard<std::mutex> lock(indexes_->mutex);
+    return indexes_->look;
+}
+
 PathRoots PathRoots::fromEnvironment()
 {
     PathRoots roots;

@@ -69,4 +69,21 @@ QImage DocumentCache::picture(platform::FileSystem& fs, const QString& path, con
     return image;
 }
 
+std::optional<DocumentCache::Logo> DocumentCache::logo(platform::FileSystem& fs,
+                                                        const std::function<std::optional<Logo>()>& find)
+{
+    const quint64 look = fs.look();
+    if (look != 0) {
+        std::lock_guard<std::mutex> hold(mutex_);
+        if (logo_ && logo_->fs == &fs && logo_->look == look)
+            return logo_->logo;
+    }
+    std::optional<Logo> found = find();  // unlocked: it asks this cache for the picture
+    if (look != 0) {
+        std::lock_guard<std::mutex> hold(mutex_);
+        logo_ = FoundLogo{&fs, look, found};
+    }
+    return found;
+}
+
 }  // namespace document

@@ -7,8 +7,10 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace document {
@@ -36,6 +38,17 @@ public:
     /// reach the caller.
     QImage picture(platform::FileSystem& fs, const QString& path, const platform::FileStamp& stamp, QSize frame);
 
+    /// The store's logo, as a statement shows it.
+    struct Logo {
+        bool wide = false;
+        QImage picture;
+    };
+    /// The logo `find` finds (nothing when none is installed), found once for each look at the
+    /// share (FileSystem::look()) and kept for the rest of it: the install folder is asked once a
+    /// batch, not once a statement, and a logo put in or replaced shows from the next look on.
+    /// What `find` raises reaches the caller and is kept for no one.
+    std::optional<Logo> logo(platform::FileSystem& fs, const std::function<std::optional<Logo>()>& find);
+
 private:
     struct Face {
         QString family;
@@ -54,6 +67,12 @@ private:
     QHash<QString, QString> families_;
     std::vector<Face> faces_;  // a handful of faces and sizes serve every page: a short list is quickest
     std::vector<Picture> pictures_;
+    struct FoundLogo {
+        const platform::FileSystem* fs = nullptr;
+        quint64 look = 0;
+        std::optional<Logo> logo;
+    };
+    std::optional<FoundLogo> logo_;
 };
 
 }  // namespace document
