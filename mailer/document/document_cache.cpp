@@ -37,7 +37,11 @@ const FaceMetrics& DocumentCache::metrics(const QString& designFamily, double po
     for (const Face& f : faces_)
         if (f.size == pointSize && f.family == designFamily)
             return *f.metrics;
-    faces_.push_back({designFamily, pointSize, std::make_unique<FaceMetrics>(faceMetrics(designFamily, pointSize))});
+    // A family's file is found and read once for all its sizes.
+    auto file = fontFiles_.constFind(designFamily);
+    if (file == fontFiles_.constEnd())
+        file = fontFiles_.insert(designFamily, designFontFile(designFamily));
+    faces_.push_back({designFamily, pointSize, std::make_unique<FaceMetrics>(faceMetrics(designFace(*file, pointSize)))});
     return *faces_.back().metrics;
 }
 
