@@ -1,54 +1,48 @@
+// OpenSSL's own MD5 and SHA-256 functions, not its EVP interface: looking the algorithms up
+// through EVP loads OpenSSL's configuration and providers first, most of a millisecond at the
+// first document of every run. These functions are deprecated in OpenSSL 3 but kept in it.
+#define OPENSSL_SUPPRESS_DEPRECATED
 #include "mailer/pdf/digest.h"
 
-#include "platform/error.h"
-
-#include <openssl/evp.h>
+#include <openssl/md5.h>
+#include <openssl/sha.h>
 
 namespace pdf {
-namespace {
-
-/// Fetched once: looking the algorithm up costs more than digesting a small stream.
-const EVP_MD* algorithm(Digest::Kind kind)
-{
-    static const EVP_MD* const md5 = EVP_MD_fetch(nullptr, "MD5", nullptr);
-    static const EVP_MD* const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
-    return kind == Digest::Md5 ? md5 : sha256;
-}
-
-[[noreturn]] void unavailable()
-{
-    throw platform::Error(platform::Error::Internal, QStringLiteral("OpenSSL's digests are not available"), QString());
-}
-
-}  // namespace
 
 struct Digest::Context {
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    ~Context() { EVP_MD_CTX_free(ctx); }
+    Kind kind;
+    MD5_CTX md5;
+    SHA256_CTX sha256;
 };
 
 Digest::Digest(Kind kind) : context_(std::make_unique<Context>())
 {
-    const EVP_MD* md = algorithm(kind);
-    if (!md || !context_->ctx || EVP_DigestInit_ex2(context_->ctx, md, nullptr) != 1)
-        unavailable();
+    context_->kind = kind;
+    if (kind == Md5)
+        MD5_Init(&context_->md5);
+    else
+        SHA256_Init(&context_->sha256);
 }
 
 Digest::~Digest() = default;
 
 void Digest::add(const char* data, size_t size)
 {
-    if (size > 0 && EVP_DigestUpdate(context_->ctx, data, size) != 1)
-        unavailable();
+    if (context_->kind == Md5)
+        MD5_Update(&context_->md5, data, size);
+    else
+        SHA256_Update(&context_->sha256, data, size);
 }
 
 std::string Digest::result()
 {
-    unsigned char out[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    if (EVP_DigestFinal_ex(context_->ctx, out, &size) != 1)
-        unavailable();
-    return std::string(reinterpret_cast<const char*>(out), size);
+    unsigned char out[SHA256_DIGEST_LENGTH];
+    if (context_->kind == Md5) {
+        MD5_Final(out, &context_->md5);
+        return std::string(reinterpret_cast<const char*>(out), MD5_DIGEST_LENGTH);
+    }
+    SHA256_Final(out, &context_->sha256);
+    return std::string(reinterpret_cast<const char*>(out), SHA256_DIGEST_LENGTH);
 }
 
 }  // namespace pdf
