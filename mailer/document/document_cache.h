@@ -66,8 +66,8 @@ private:
     std::mutex mutex_;
     std::vector<std::pair<std::vector<Section> (*)(), std::unique_ptr<const std::vector<Section>>>> designs_;
     QHash<QString, QString> families_;
-    std::vector<Face> faces_;
-    QHash<QString, DesignFontFile> fontFiles_;  // by design family  // a handful of faces and sizes serve every page: a short list is quickest
+    std::vector<Face> faces_;  // a handful of faces and sizes serve every page: a short list is quickest
+    QHash<QString, DesignFontFile> fontFiles_;  // by design family
     std::vector<Picture> pictures_;
     struct FoundLogo {
         const platform::FileSystem* fs = nullptr;
