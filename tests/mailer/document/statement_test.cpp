@@ -1,8 +1,11 @@
+#include "mailer/document/picture.h"
 #include "mailer/document/statement.h"
 
 #include "tests/mailer/document/document_fixture.h"
 
 #include <gtest/gtest.h>
+
+#include <QBuffer>
 
 #include <algorithm>
 #include <chrono>
@@ -150,6 +153,21 @@ TEST(Statement, TheRunsSharedLogoIsReadAgainAtTheLookAfterItsFileChanged)
     fx.writeLogo("Stmtlogo", logo);
     EXPECT_EQ(logoColour(false).first, QColor(Qt::red));  // the install folder is asked once a look
     EXPECT_EQ(logoColour(true).first, QColor(Qt::blue));
+}
+
+TEST(Statement, ALogoIsReadAsQtFindsItsFormat)
+{
+    QImage logo(60, 20, QImage::Format_RGB32);
+    logo.fill(Qt::blue);
+    logo.setPixelColor(3, 4, Qt::yellow);
+    for (const char* format : {"PNG", "BMP", "JPG"}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(logo.save(&buffer, format)) << format;
+        const QImage found = QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(pictureForFrame(bytes.toStdString(), QSize(14400, 14400)), found) << format;
+    }
 }
 
 TEST(Statement, ALogoThatCannotBeReadEndsTheRunNamingTheFile)
