@@ -15,10 +15,11 @@ constexpr char16_t kHigh[32] = {
 
 QString fromCp1252(std::string_view bytes)
 {
-    QString out;
-    out.reserve(static_cast<qsizetype>(bytes.size()));
+    // Written in place: every field of every line of a statement comes through here.
+    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* to = out.data();
     for (unsigned char c : bytes)
-        out += (c >= 0x80 && c < 0xA0) ? QChar(kHigh[c - 0x80]) : QChar(c);
+        *to++ = (c >= 0x80 && c < 0xA0) ? QChar(kHigh[c - 0x80]) : QChar(c);
     return out;
 }
 

@@ -99,6 +99,11 @@ public:
         const QByteArray folder = folderOf(target_);
         const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1);
         inPlace_ = base.startsWith('.');
+        // The temporary changes the folder's time too: noted before it, the folder's name index
+        // stays current through a step's files, where noted only at the rename it would be read
+        // again for each of them.
+        if (!inPlace_)
+            mapper_.beforeCreating(target_);
         // Created with its final mode: no second call to set it.
         for (int attempt = 0; !out_.valid() && attempt < 8; ++attempt) {
             temp_ = inPlace_ ? target_ : folder + "/." + base + "." + randomSuffix();

@@ -145,6 +145,10 @@ public:
     /// Whether several threads may call it at once, but for the listings and the batch calls,
     /// which only one thread makes while no other calls.
     virtual bool concurrent() const { return false; }
+    /// The number of the present look at the share: each listing and each batch begins a new one.
+    /// What a look found may serve the rest of it (a logo is looked for once); 0 where a file
+    /// system counts none, and everything is asked every time.
+    virtual quint64 look() const { return 0; }
 
     /// Holds the file at the path (created when missing) under a lock that dies with this process;
     /// nothing when another holder has it, and `heldBy` then says what the file holds. Raises
@@ -184,6 +188,7 @@ public:
     void flush() override;
     void endBatch() override;
     bool concurrent() const override { return true; }
+    quint64 look() const override { return mapper_.lookNumber(); }
     /// Writes the parts straight to a hidden temporary beside the file.
     std::unique_ptr<FileWriter> startFile(const QString& path) override;
     /// Keeps the file open for reading and writing and writes at its end: through smbnetfs an

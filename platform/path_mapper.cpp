@@ -77,6 +77,12 @@ struct PathMapper::FolderIndexes {
     /// The folders resolved since the last look at the share: the host path as written, to the
     /// folder that exists.
     QHash<QString, QString> resolved;
+    /// A share folder as the programs write it (\\host\share\folder), once all of it resolved in
+    /// this look: its host path, and its host path as written.
+    struct KnownFolder {
+        QString host, written;
+    };
+    QHash<QString, KnownFolder> knownFolders;
     /// The files the last listing of each folder found, by the folder and name as written: named
     /// as they lie on disk.
     QHash<QString, QSet<QString>> listed;
@@ -174,6 +180,21 @@ struct PathMapper::FolderIndexes {
         return it == resolved.constEnd() ? std::nullopt : std::optional<QString>(it.value());
     }
 
+    std::optional<KnownFolder> knownFolder(QStringView windowsFolder)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto it = knownFolders.constFind(windowsFolder.toString());
+        return it == knownFolders.constEnd() ? std::nullopt : std::optional<KnownFolder>(it.value());
+    }
+
+    void noteKnownFolder(const QString& windowsFolder, const QString& host, const QString& written)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (knownFolders.size() >= 256)  // as the resolved folders
+            knownFolders.clear();
+        knownFolders.insert(windowsFolder, KnownFolder{host, written});
+    }
+
     void noteResolved(const QString& written, const QString& host)
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -185,10 +206,48 @@ struct PathMapper::FolderIndexes {
 
 namespace {
 
+/// The entry itself in its folder, resolved or not: what its look finds is told to the caller,
+/// who need not look again.
+QString appendLast(const QString& host, const QString& written, bool resolving, const QString& part,
+                   PathMapper::FolderIndexes& indexes, EntryLook* look)
+{
+    EntryLook seen;
+    QString name = part;
+    const bool hidden = part.startsWith(QLatin1Char('.'));
+    if (!resolving) {
+        seen.state = EntryLook::NotThere;
+    } else if (!look && indexes.wasListed(written, part)) {
+        // Named as this look's listing found it on disk: the path is the name.
+        seen.state = EntryLook::NotLooked;
+    } else if (hidden && !look) {
+        // A hidden name is one this program made up (a staged file, a request, a claim), always
+        // spelled alike: the path is the same whether it exists or not.
+        seen.state = EntryLook::NotLooked;
+    } else if ((!look || look->indexWillDo) && indexes.knownAbsent(host, part)) {
+        seen.state = EntryLook::NotThere;
+    } else if (::lstat(QFile::encodeName(host + QLatin1Char('/') + name).constData(), &seen.st) == 0) {
+        seen.state = EntryLook::There;
+    } else if (errno != ENOENT && errno != ENOTDIR) {
+        seen.state = EntryLook::NotThere;
+        seen.error = errno;
+    } else if (hidden) {
+        seen.state = EntryLook::NotThere;
+    } else {
+        // A state asked for (does it exist, how does it stand) is asked of the folder as it is now.
+        name = indexes.matchCase(host, name, !look || look->indexWillDo);
+        seen.state = name == part ? EntryLook::NotThere : EntryLook::NotLooked;
+    }
+    if (look)
+        *look = seen;
+    return host + QLatin1Char('/') + name;
+}
+
 /// Appends the components below a root, resolving letter case while the path exists. The folders
 /// that exist are resolved once per look: a statement's dozen paths share a handful of them.
+/// `resolvedFolder`, when given, learns the host folder and its written path when all of it exists.
 std::optional<QString> appendComponents(const QString& root, const QStringList& parts,
-                                        PathMapper::FolderIndexes& indexes, EntryLook* look)
+                                        PathMapper::FolderIndexes& indexes, EntryLook* look,
+                                        PathMapper::FolderIndexes::KnownFolder* resolvedFolder = nullptr)
 {
     for (const QString& part : parts)
         if (part == QLatin1String(".") || part == QLatin1String(".."))
@@ -226,37 +285,9 @@ std::optional<QString> appendComponents(const QString& root, const QStringList& 
         if (resolving)
             indexes.noteResolved(written, host);
     }
-    // The entry itself: what its look finds is told to the caller, who need not look again.
-    EntryLook seen;
-    const QString& part = parts.back();
-    QString name = part;
-    const bool hidden = part.startsWith(QLatin1Char('.'));
-    if (!resolving) {
-        seen.state = EntryLook::NotThere;
-    } else if (!look && indexes.wasListed(written, part)) {
-        // Named as this look's listing found it on disk: the path is the name.
-        seen.state = EntryLook::NotLooked;
-    } else if (hidden && !look) {
-        // A hidden name is one this program made up (a staged file, a request, a claim), always
-        // spelled alike: the path is the same whether it exists or not.
-        seen.state = EntryLook::NotLooked;
-    } else if ((!look || look->indexWillDo) && indexes.knownAbsent(host, part)) {
-        seen.state = EntryLook::NotThere;
-    } else if (::lstat(QFile::encodeName(host + QLatin1Char('/') + name).constData(), &seen.st) == 0) {
-        seen.state = EntryLook::There;
-    } else if (errno != ENOENT && errno != ENOTDIR) {
-        seen.state = EntryLook::NotThere;
-        seen.error = errno;
-    } else if (hidden) {
-        seen.state = EntryLook::NotThere;
-    } else {
-        // A state asked for (does it exist, how does it stand) is asked of the folder as it is now.
-        name = indexes.matchCase(host, name, !look || look->indexWillDo);
-        seen.state = name == part ? EntryLook::NotThere : EntryLook::NotLooked;
-    }
-    if (look)
-        *look = seen;
-    return host + QLatin1Char('/') + name;
+    if (resolving && resolvedFolder)
+        *resolvedFolder = {host, written};
+    return appendLast(host, written, resolving, parts.back(), indexes, look);
 }
 
 QStringList components(const QString& text)
@@ -349,6 +380,7 @@ void PathMapper::newLook() const
 {
     std::lock_guard<std::mutex> lock(indexes_->mutex);
     indexes_->resolved.clear();
+    indexes_->knownFolders.clear();
     ++indexes_->look;
     // Changes never made durable, and so never compared: the folder is read again when asked.
     for (auto it = indexes_->folders.begin(); it != indexes_->folders.end(); ++it)
@@ -356,6 +388,12 @@ void PathMapper::newLook() const
             it->changing = false;
             it->stamp = -1;
         }
+}
+
+quint64 PathMapper::lookNumber() const
+{
+    std::lock_guard<std::mutex> lock(indexes_->mutex);
+    return indexes_->look;
 }
 
 PathRoots PathRoots::fromEnvironment()
@@ -378,10 +416,22 @@ std::optional<QString> PathMapper::toHost(const QString& windowsPath, EntryLook*
         return windowsPath;
     } else if (windowsPath.startsWith(QLatin1String("\\\\"))) {
         // Server and share must be named: "\\\parlow" has an empty server.
+        // A folder all of which was found in this look maps without taking the text apart again:
+        // a statement's paths lie in a handful of folders.
+        const qsizetype cut = windowsPath.lastIndexOf(QLatin1Char('\\'));
+        const QString name = windowsPath.mid(cut + 1);
+        const bool plainName = !trailingSeparator && cut > 1 && name != QLatin1String(".") && name != QLatin1String("..");
+        if (plainName) {
+            if (const auto known = indexes_->knownFolder(QStringView(windowsPath).left(cut)))
+                return appendLast(known->host, known->written, true, name, *indexes_, look);
+        }
         const QStringList raw = windowsPath.mid(2).split(QLatin1Char('\\'));
         if (raw.size() < 2 || raw[0].isEmpty() || raw[1].isEmpty())
             return std::nullopt;
-        host = appendComponents(roots_.uncRoot, components(windowsPath.mid(2)), *indexes_, look);
+        FolderIndexes::KnownFolder folder;
+        host = appendComponents(roots_.uncRoot, components(windowsPath.mid(2)), *indexes_, look, plainName ? &folder : nullptr);
+        if (host && !folder.host.isEmpty())
+            indexes_->noteKnownFolder(windowsPath.left(cut), folder.host, folder.written);
     } else if (windowsPath.compare(kWorkingBitmap, Qt::CaseInsensitive) == 0) {
         return roots_.cacheDir + QStringLiteral("/huevane/logopic.bmp");
     } else if (windowsPath.startsWith(kInstallPrefix, Qt::CaseInsensitive)

@@ -61,6 +61,8 @@ public:
     /// within a look each folder is resolved, and its time asked, once: a name another program
     /// gives another spelling meanwhile is seen at the next look.
     void newLook() const;
+    /// The number of the look newLook() began last.
+    quint64 lookNumber() const;
     /// A listing found `names`, as they lie on disk, in the share's folder of that Windows text:
     /// paths to them are mapped without another look at the disk until the folder is listed
     /// again. A name gone since maps to a path that is not there, as it would have anyway.

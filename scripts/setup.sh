@@ -13,7 +13,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils libpoppler-cpp-dev mupdf-tools qpdf
-  libharfbuzz-dev libfontconfig-dev libdeflate-dev
+  libharfbuzz-dev libfontconfig-dev libdeflate-dev libssl-dev
   python3-reportlab
   xvfb xauth openbox xdotool imagemagick
   clang libclang-rt-14-dev

@@ -37,7 +37,11 @@ const FaceMetrics& DocumentCache::metrics(const QString& designFamily, double po
     for (const Face& f : faces_)
         if (f.size == pointSize && f.family == designFamily)
             return *f.metrics;
-    faces_.push_back({designFamily, pointSize, std::make_unique<FaceMetrics>(faceMetrics(designFamily, pointSize))});
+    // A family's file is found and read once for all its sizes.
+    auto file = fontFiles_.constFind(designFamily);
+    if (file == fontFiles_.constEnd())
+        file = fontFiles_.insert(designFamily, designFontFile(designFamily));
+    faces_.push_back({designFamily, pointSize, std::make_unique<FaceMetrics>(faceMetrics(designFace(*file, pointSize)))});
     return *faces_.back().metrics;
 }
 
@@ -67,6 +71,23 @@ QImage DocumentCache::picture(platform::FileSystem& fs, const QString& path, con
         pictures_.push_back({path, frame, stamp, image});
     }
     return image;
+}
+
+std::optional<DocumentCache::Logo> DocumentCache::logo(platform::FileSystem& fs,
+                                                        const std::function<std::optional<Logo>()>& find)
+{
+    const quint64 look = fs.look();
+    if (look != 0) {
+        std::lock_guard<std::mutex> hold(mutex_);
+        if (logo_ && logo_->fs == &fs && logo_->look == look)
+            return logo_->logo;
+    }
+    std::optional<Logo> found = find();  // unlocked: it asks this cache for the picture
+    if (look != 0) {
+        std::lock_guard<std::mutex> hold(mutex_);
+        logo_ = FoundLogo{&fs, look, found};
+    }
+    return found;
 }
 
 }  // namespace document

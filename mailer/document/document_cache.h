@@ -1,4 +1,5 @@
 #pragma once
+#include "mailer/document/font_table.h"
 #include "mailer/document/section.h"
 #include "mailer/document/text_fit.h"
 #include "platform/file_system.h"
@@ -7,8 +8,10 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace document {
@@ -36,6 +39,17 @@ public:
     /// reach the caller.
     QImage picture(platform::FileSystem& fs, const QString& path, const platform::FileStamp& stamp, QSize frame);
 
+    /// The store's logo, as a statement shows it.
+    struct Logo {
+        bool wide = false;
+        QImage picture;
+    };
+    /// The logo `find` finds (nothing when none is installed), found once for each look at the
+    /// share (FileSystem::look()) and kept for the rest of it: the install folder is asked once a
+    /// batch, not once a statement, and a logo put in or replaced shows from the next look on.
+    /// What `find` raises reaches the caller and is kept for no one.
+    std::optional<Logo> logo(platform::FileSystem& fs, const std::function<std::optional<Logo>()>& find);
+
 private:
     struct Face {
         QString family;
@@ -53,7 +67,14 @@ private:
     std::vector<std::pair<std::vector<Section> (*)(), std::unique_ptr<const std::vector<Section>>>> designs_;
     QHash<QString, QString> families_;
     std::vector<Face> faces_;  // a handful of faces and sizes serve every page: a short list is quickest
+    QHash<QString, DesignFontFile> fontFiles_;  // by design family
     std::vector<Picture> pictures_;
+    struct FoundLogo {
+        const platform::FileSystem* fs = nullptr;
+        quint64 look = 0;
+        std::optional<Logo> logo;
+    };
+    std::optional<FoundLogo> logo_;
 };
 
 }  // namespace document

@@ -88,16 +88,21 @@ std::optional<platform::FileStamp> Statement::LogoFile(const QString& path)
 
 void Statement::LoadLogo()
 {
-    const QString narrow = QLatin1String(NarrowLogoPath);
-    const QString wide = QLatin1String(WideLogoPath);
-    std::optional<platform::FileStamp> stamp = LogoFile(wide);
-    const bool hasWide = stamp.has_value();
-    if (!hasWide)
-        stamp = LogoFile(narrow);
-    if (!stamp)
+    const std::optional<DocumentCache::Logo> found = cache_.logo(fs_, [this]() -> std::optional<DocumentCache::Logo> {
+        const QString narrow = QLatin1String(NarrowLogoPath);
+        const QString wide = QLatin1String(WideLogoPath);
+        std::optional<platform::FileStamp> stamp = LogoFile(wide);
+        const bool hasWide = stamp.has_value();
+        if (!hasWide)
+            stamp = LogoFile(narrow);
+        if (!stamp)
+            return std::nullopt;
+        return DocumentCache::Logo{hasWide, LoadPicture(hasWide ? wide : narrow, *stamp)};
+    });
+    if (!found)
         return;
-    Control& logo = control(hasWide ? QStringLiteral("Logo2") : QStringLiteral("Logo1"));
-    logo.picture = LoadPicture(hasWide ? wide : narrow, *stamp);
+    Control& logo = control(found->wide ? QStringLiteral("Logo2") : QStringLiteral("Logo1"));
+    logo.picture = found->picture;
     logo.visible = true;
     for (const char* name : {"FromAddr1", "FromAddr2", "FromAddr3", "FromAddr4"})
         control(QLatin1String(name)).visible = false;

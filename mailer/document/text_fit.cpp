@@ -24,8 +24,12 @@ double widthOf(const FaceMetrics& m, const std::string& bytes, size_t end)
 
 FaceMetrics faceMetrics(const QString& designFamily, double pointSize)
 {
+    return faceMetrics(designFace(designFamily, pointSize));
+}
+
+FaceMetrics faceMetrics(const QRawFont& raw)
+{
     FaceMetrics m;
-    const QRawFont raw = designFace(designFamily, pointSize);
     std::string all(256, ' ');
     for (int c = 0; c < 256; ++c)
         all[static_cast<size_t>(c)] = static_cast<char>(c);

@@ -1,6 +1,8 @@
 #pragma once
 #include "mailer/document/page.h"
 
+#include <QRawFont>
+
 #include <string>
 #include <vector>
 
@@ -18,6 +20,8 @@ struct FaceMetrics {
 /// The metrics of a design family and point size, measured now; a DocumentCache keeps them
 /// for a run.
 FaceMetrics faceMetrics(const QString& designFamily, double pointSize);
+/// The metrics of a face made before.
+FaceMetrics faceMetrics(const QRawFont& face);
 
 /// A text placed in its box: the bytes that print, from `x` on the baseline, narrowed to
 /// `scale` of their width.

@@ -20,6 +20,7 @@ public:
     std::string compress(std::string_view bytes);
 
 private:
+    int level_;
     libdeflate_compressor* compressor_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "mailer/pdf/writer.h"
 
+#include <QByteArray>
 #include <cstdio>
 
 namespace pdf {
@@ -25,7 +26,7 @@ PdfFile::PdfFile(Output& out, int reserved) : out_(out), offsets_(static_cast<si
 
 void PdfFile::put(const char* bytes, size_t size)
 {
-    hash_.addData(QByteArrayView(bytes, qsizetype(size)));
+    hash_.add(bytes, size);
     buffer_.append(bytes, size);
     written_ += size;
     if (buffer_.size() >= kFlushAt)
@@ -70,7 +71,7 @@ void PdfFile::stream(int id, const std::string& dictionary, const std::string& b
     put("<<" + dictionary + " /Length " + std::to_string(bytes.size()) + " >>\nstream\n");
     if (digest) {
         // Cached bytes stand in the /ID by their digest.
-        hash_.addData(QByteArrayView(digest->data(), qsizetype(digest->size())));
+        hash_.add(digest->data(), digest->size());
         putUnhashed(bytes);
     } else {
         put(bytes);
@@ -80,7 +81,8 @@ void PdfFile::stream(int id, const std::string& dictionary, const std::string& b
 
 void PdfFile::finish(int catalog, int info)
 {
-    const std::string id = hash_.result().toHex().toUpper().toStdString();
+    const std::string raw = hash_.result();
+    const std::string id = QByteArray::fromRawData(raw.data(), qsizetype(raw.size())).toHex().toUpper().toStdString();
     const uint64_t xref = written_;
     std::string table = "xref\n0 " + std::to_string(offsets_.size()) + "\n0000000000 65535 f \n";
     char entry[21];

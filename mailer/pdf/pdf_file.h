@@ -1,5 +1,6 @@
 #pragma once
-#include <QCryptographicHash>
+#include "mailer/pdf/digest.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,7 +37,7 @@ private:
     std::string buffer_;
     uint64_t written_ = 0;
     std::vector<uint64_t> offsets_;  // by object number; 0 unused
-    QCryptographicHash hash_{QCryptographicHash::Md5};
+    Digest hash_{Digest::Md5};
 };
 
 /// "id 0 R".

@@ -6,6 +6,7 @@
 #include "platform/file_system.h"
 
 #include <QCryptographicHash>
+#include <algorithm>
 
 namespace run {
 namespace {
@@ -15,6 +16,9 @@ constexpr int kFields = 12;
 /// A field as one line can hold it: a tab or line end inside would split the record.
 QString oneField(const QString& text)
 {
+    // Almost every field holds no such character: kept as it is, not copied a character at a time.
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        return text;
     QString clean;
     clean.reserve(text.size());
     for (const QChar c : text) {

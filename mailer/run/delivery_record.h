@@ -1,5 +1,6 @@
 #pragma once
 #include "mailer/run/statement_observer.h"
+#include "platform/local_clock.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -55,7 +56,7 @@ public:
     using Warn = std::function<void(const QString&)>;
 
     DeliveryRecord(platform::FileSystem& fs, QString folder, QString workstation, QString runId, Warn warn,
-                   Clock now = &QDateTime::currentDateTime);
+                   Clock now = &platform::localNow);
     ~DeliveryRecord() override;
 
     void filed(const MailedStatement& done) override;

@@ -1,9 +1,8 @@
 #include "mailer/run/statement_mailer.h"
 
 #include "mailer/handoff/hidden_names.h"
+#include "mailer/pdf/render_cache.h"
 #include "mailer/run/statement_paths.h"
-
-#include <QCryptographicHash>
 
 // The mailer's side of the hand-off: its statements given to the protocol, and what became of
 // them told to the observer.
@@ -62,9 +61,7 @@ MailedStatement StatementMailer::resultOf(const handoff::Attempt& a, MailedState
     result.archiveProblem = a.archived.problem;
     result.request = result.mailed ? a.filing.destination : QString();
     if (a.pdfBytes)
-        result.sha256 = QString::fromLatin1(
-            QCryptographicHash::hash(QByteArrayView(a.pdfBytes->data(), qsizetype(a.pdfBytes->size())),
-                                     QCryptographicHash::Sha256).toHex());
+        result.sha256 = QString::fromLatin1(cache_->sha256Hex(a.pdfBytes));
     result.recovered = a.end == End::Recovered || a.end == End::HandedOffBefore;
     result.handedOffBefore = a.end == End::HandedOffBefore;
     result.lost = a.end == End::Lost;

@@ -141,7 +141,7 @@ private:
     /// Tells the observer how an attempt ended.
     void tell(const handoff::Attempt& a);
     void afterHandOff(std::vector<Prepared>& prepared);
-    static MailedStatement resultOf(const handoff::Attempt& a, MailedStatement result);
+    MailedStatement resultOf(const handoff::Attempt& a, MailedStatement result);
     /// Removes what the run wrote for a statement it does not hand off.
     void dropWritten(const Prepared& p);
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "mailer/run/statement_observer.h"
+#include "platform/local_clock.h"
 
 #include <QDateTime>
 #include <QString>
@@ -29,7 +30,7 @@ public:
     /// A statement handled is written sooner, but not for every one of a batch.
     static constexpr qint64 kChangeAfterMs = 1000;
 
-    StoreFigures(QString folder, QString server, QString store, Clock now = &QDateTime::currentDateTime);
+    StoreFigures(QString folder, QString server, QString store, Clock now = &platform::localNow);
 
     void filed(const MailedStatement& done) override;
     void recovered(const MailedStatement& done) override { filed(done); }

@@ -1,9 +1,11 @@
 #include "platform/cp1252.h"
 #include "platform/display_check.h"
 #include "platform/line_reader.h"
+#include "platform/local_clock.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,14 @@ TEST(Cp1252, KeepsEveryByteThroughDecodingAndMarksWhatItLacks)
 }
 
 }  // namespace
+
+TEST(LocalClock, TellsTheLocalTimeAtTheZonesOffset)
+{
+    const QDateTime local = QDateTime::currentDateTime();
+    const QDateTime now = platform::localNow();
+    EXPECT_EQ(now.offsetFromUtc(), local.offsetFromUtc());
+    EXPECT_LT(std::abs(local.msecsTo(now)), 1000);
+}
 
 TEST(Display, AWindowNeedsADisplayUnlessQtDrawsElsewhere)
 {

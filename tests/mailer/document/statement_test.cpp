@@ -1,8 +1,11 @@
+#include "mailer/document/picture.h"
 #include "mailer/document/statement.h"
 
 #include "tests/mailer/document/document_fixture.h"
 
 #include <gtest/gtest.h>
+
+#include <QBuffer>
 
 #include <algorithm>
 #include <chrono>
@@ -122,12 +125,16 @@ TEST(Statement, ANarrowLogoAloneTakesItsFrameAndHidesTheReturnAddress)
     EXPECT_EQ(itemShowing(page, "541-555-0100"), "");
 }
 
-TEST(Statement, TheRunsSharedLogoIsReadAgainOnceItsFileChanges)
+TEST(Statement, TheRunsSharedLogoIsReadAgainAtTheLookAfterItsFileChanged)
 {
     DocumentFixture fx;
     DocumentCache cache;
     fx.writeStatement(statementText(1));
-    auto logoColour = [&] {
+    auto logoColour = [&](bool newLook) {
+        if (newLook) {  // as each batch of a run begins
+            fx.fs.beginBatch();
+            fx.fs.endBatch();
+        }
         Statement st(fx.run, fx.read(), fx.fs, &cache);
         st.Run();
         for (const PageItem& item : st.pages().Item(0).items())
@@ -139,12 +146,28 @@ TEST(Statement, TheRunsSharedLogoIsReadAgainOnceItsFileChanges)
     logo.fill(Qt::red);
     fx.writeLogo("Stmtlogo", logo);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));  // past the file clock's tick
-    const auto first = logoColour();
+    const auto first = logoColour(true);
     EXPECT_EQ(first.first, QColor(Qt::red));
-    EXPECT_EQ(logoColour().second, first.second);  // the same picture, not read again
+    EXPECT_EQ(logoColour(true).second, first.second);  // the same picture, not read again
     logo.fill(Qt::blue);
     fx.writeLogo("Stmtlogo", logo);
-    EXPECT_EQ(logoColour().first, QColor(Qt::blue));
+    EXPECT_EQ(logoColour(false).first, QColor(Qt::red));  // the install folder is asked once a look
+    EXPECT_EQ(logoColour(true).first, QColor(Qt::blue));
+}
+
+TEST(Statement, ALogoIsReadAsQtFindsItsFormat)
+{
+    QImage logo(60, 20, QImage::Format_RGB32);
+    logo.fill(Qt::blue);
+    logo.setPixelColor(3, 4, Qt::yellow);
+    for (const char* format : {"PNG", "BMP", "JPG"}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(logo.save(&buffer, format)) << format;
+        const QImage found = QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(pictureForFrame(bytes.toStdString(), QSize(14400, 14400)), found) << format;
+    }
 }
 
 TEST(Statement, ALogoThatCannotBeReadEndsTheRunNamingTheFile)
