@@ -1,6 +1,5 @@
 #include "mailer/pdf/pdf_export.h"
 
-#include "mailer/pdf/render_cache.h"
 #include "mailer/pdf/writer.h"
 #include "platform/file_system.h"
 #include "platform/version_numbers.h"
@@ -59,11 +58,8 @@ void PdfExport::finish()
     writer_->finish();
     out_->file->commit();
     writer_.reset();
-    if (out_->keeping) {
+    if (out_->keeping)
         kept_ = std::make_shared<const std::string>(std::move(out_->kept));
-        if (cache_)
-            cache_->noteDigest(kept_);
-    }
     out_.reset();
 }
 

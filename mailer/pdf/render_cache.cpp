@@ -3,8 +3,6 @@
 #include "mailer/pdf/deflate.h"
 #include "mailer/pdf/digest.h"
 
-#include <algorithm>
-
 #include <QCryptographicHash>
 
 namespace pdf {
@@ -58,38 +56,6 @@ Picture RenderCache::picture(const QImage& image)
     if (pictures_.size() > 4)
         pictures_.pop_back();
     return pictures_.front().second;
-}
-
-void RenderCache::noteDigest(const std::shared_ptr<const std::string>& bytes)
-{
-    if (!bytes)
-        return;
-    QByteArray hex = pdf::sha256Hex(bytes->data(), bytes->size());
-    std::lock_guard<std::mutex> hold(mutex_);
-    // Taken once each; those of documents dropped untold go with their bytes.
-    if (digests_.size() >= 256)
-        digests_.erase(std::remove_if(digests_.begin(), digests_.end(), [](const auto& d) { return d.first.expired(); }),
-                       digests_.end());
-    if (digests_.size() >= 1024)
-        digests_.erase(digests_.begin());
-    digests_.emplace_back(bytes, std::move(hex));
-}
-
-QByteArray RenderCache::sha256Hex(const std::shared_ptr<const std::string>& bytes)
-{
-    if (!bytes)
-        return {};
-    {
-        std::lock_guard<std::mutex> hold(mutex_);
-        for (auto it = digests_.begin(); it != digests_.end(); ++it) {
-            if (!it->first.owner_before(bytes) && !bytes.owner_before(it->first)) {
-                QByteArray hex = std::move(it->second);
-                digests_.erase(it);
-                return hex;
-            }
-        }
-    }
-    return pdf::sha256Hex(bytes->data(), bytes->size());
 }
 
 QByteArray sha256Hex(const char* data, size_t size)

@@ -42,12 +42,6 @@ public:
     /// gives every statement the same image of an unchanged logo.
     Picture picture(const QImage& image);
 
-    /// Hashes a document's kept bytes (SHA-256) on the thread that wrote them, so that the thread
-    /// that hands documents off, which every statement waits for, finds the hash made.
-    void noteDigest(const std::shared_ptr<const std::string>& bytes);
-    /// The SHA-256 of `bytes` in lower-case hex: the one noted for them, else made now.
-    QByteArray sha256Hex(const std::shared_ptr<const std::string>& bytes);
-
 private:
     document::DocumentCache document_;
     std::mutex mutex_;
@@ -55,8 +49,6 @@ private:
     std::map<QString, const FontProgram*> byDesign_;
     std::map<std::pair<const FontProgram*, uint16_t>, std::shared_ptr<const Blob>> subsets_;
     std::list<std::pair<qint64, Picture>> pictures_;
-    /// By the bytes' owner, not their address: a freed document's address may be another's.
-    std::vector<std::pair<std::weak_ptr<const std::string>, QByteArray>> digests_;
 };
 
 /// The SHA-256 of `size` bytes in lower-case hex.

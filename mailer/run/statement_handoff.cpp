@@ -47,7 +47,7 @@ void StatementMailer::afterHandOff(std::vector<Prepared>& prepared)
     }
 }
 
-MailedStatement StatementMailer::resultOf(const handoff::Attempt& a, MailedStatement result)
+MailedStatement StatementMailer::resultOf(const handoff::Attempt& a, MailedStatement result, const Prepared* p)
 {
     using End = handoff::Attempt::End;
     if (result.file.isEmpty())
@@ -60,8 +60,11 @@ MailedStatement StatementMailer::resultOf(const handoff::Attempt& a, MailedState
     result.archiveCopy = a.archived.done ? a.filing.archiveFolder + bareName(a.filing.pdf) : QString();
     result.archiveProblem = a.archived.problem;
     result.request = result.mailed ? a.filing.destination : QString();
-    if (a.pdfBytes)
-        result.sha256 = QString::fromLatin1(cache_->sha256Hex(a.pdfBytes));
+    // Rendered again since it was staged (its staged PDF was gone), the bytes filed are new ones.
+    if (p && a.pdfBytes && p->hashed == a.pdfBytes)
+        result.sha256 = p->sha256;
+    else if (a.pdfBytes)
+        result.sha256 = QString::fromLatin1(pdf::sha256Hex(a.pdfBytes->data(), a.pdfBytes->size()));
     result.recovered = a.end == End::Recovered || a.end == End::HandedOffBefore;
     result.handedOffBefore = a.end == End::HandedOffBefore;
     result.lost = a.end == End::Lost;
@@ -72,7 +75,7 @@ void StatementMailer::tell(const handoff::Attempt& a)
 {
     using End = handoff::Attempt::End;
     Prepared* p = handingOff_.value(&a);
-    const MailedStatement result = resultOf(a, p ? p->result : MailedStatement());
+    const MailedStatement result = resultOf(a, p ? p->result : MailedStatement(), p);
     if (p)
         p->result = result;
     if (a.end == End::Filed)

@@ -90,6 +90,10 @@ private:
         std::exception_ptr error;  ///< what reading or writing it raised
         input::StatementValues values;
         handoff::Attempt attempt;
+        /// The SHA-256 of the staged PDF's kept bytes, made on the worker that wrote them, so that
+        /// the hand-off's one thread, which every statement waits for, finds it made.
+        std::shared_ptr<const std::string> hashed;
+        QString sha256;
         MailedStatement result;
     };
     struct Batch;
@@ -141,7 +145,8 @@ private:
     /// Tells the observer how an attempt ended.
     void tell(const handoff::Attempt& a);
     void afterHandOff(std::vector<Prepared>& prepared);
-    MailedStatement resultOf(const handoff::Attempt& a, MailedStatement result);
+    /// What became of an attempt; `p`, its statement of this run's batch, when it is one.
+    static MailedStatement resultOf(const handoff::Attempt& a, MailedStatement result, const Prepared* p = nullptr);
     /// Removes what the run wrote for a statement it does not hand off.
     void dropWritten(const Prepared& p);
 

@@ -2,6 +2,7 @@
 
 #include "mailer/handoff/hidden_names.h"
 #include "mailer/handoff/name_check.h"
+#include "mailer/pdf/render_cache.h"
 #include "mailer/run/email_request.h"
 #include "mailer/run/render_pool.h"
 #include "mailer/run/statement_paths.h"
@@ -81,6 +82,10 @@ void StatementMailer::stage(Prepared& p, const input::StatementFile& file, State
         throw platform::Error(e.number(), e.description(), a.filing.pdf);
     }
     a.staged = staged;
+    if (a.pdfBytes) {
+        p.hashed = a.pdfBytes;
+        p.sha256 = QString::fromLatin1(pdf::sha256Hex(a.pdfBytes->data(), a.pdfBytes->size()));
+    }
     a.statementStamp = p.entry.stamp;
     a.detailStamp = p.detailLooked;
     p.result.pdfPath = a.filing.pdf;
