@@ -191,6 +191,16 @@ public:
             in.remove(name);
         }
     }
+    /// `finisher` takes over from the paused run and finishes; the sender takes what it handed
+    /// off; then the paused run goes on to its end, and the sender takes what it handed off.
+    void finishThenResume(Workstation& finisher, Pause& pause, std::thread& paused)
+    {
+        finisher.work();
+        takeRequests();
+        pause.release();
+        paused.join();
+        takeRequests();
+    }
     /// Every statement handed off once with its own whole PDF, nothing left claimed, one line each.
     void expectEachMailedOnce(const std::vector<Workstation*>& runs)
     {
@@ -265,11 +275,7 @@ TEST(Takeover, ARunPausedAtAnyStepAndJudgedDeadLosesNothingAndMailsNothingTwice)
                                        locksCarried);
                 judgeDead(*a, *b, route, s.share);
                 ASSERT_TRUE(b->take());
-                b->work();
-                s.takeRequests();
-                pause.release();
-                runA.join();
-                s.takeRequests();
+                s.finishThenResume(*b, pause, runA);
                 a->session.end();
                 b->session.end();
                 s.finishLeftovers({a.get(), b.get()});
@@ -301,11 +307,7 @@ TEST(Takeover, ATakeoverStoppedHalfwayIsFinishedByAThirdRun)
         ASSERT_TRUE(pauseB.waitReached());
         auto c = s.workstation({"ws-c", 3, 3, "boot-c"});
         ASSERT_TRUE(c->take());
-        c->work();
-        s.takeRequests();
-        pauseB.release();
-        runB.join();
-        s.takeRequests();
+        s.finishThenResume(*c, pauseB, runB);
         pauseA.release();
         runA.join();
         for (Workstation* w : {a.get(), b.get(), c.get()})
@@ -331,11 +333,7 @@ TEST(Takeover, ASecondStatementOfTheSameNameKeepsToItsOwnDetailFile)
     s.share.dropDetails("10001det.txt", "H\t2\tShip\t\t\t\t1.00\t\t\t\t\t\t1.00\t\r\nD\tINV-2\t\t\t1\tX\t1\t1\t\t1\t\t\r\n");
     auto b = s.workstation({"ws-b", 2, 2, "boot-b"});
     ASSERT_TRUE(b->take());
-    b->work();
-    s.takeRequests();
-    pause.release();
-    runA.join();
-    s.takeRequests();
+    s.finishThenResume(*b, pause, runA);
     EXPECT_EQ(s.sent, (QMap<QString, int>{{"STMT_10001.TXT", 1}, {"STMT_10003.TXT", 1}, {"STMT_10004.TXT", 1}, {"STMT_20001.TXT", 1}}));
     const std::string first = testing_support::PdfText(s.share.readStore("statements/out/10001.0105.PDF")).text;
     const std::string second = testing_support::PdfText(s.share.readStore("statements/out/10001.0106.PDF")).text;
@@ -394,10 +392,7 @@ TEST(Takeover, AClaimOfAnotherFileThanTheOneReadGoesOutAsWhatIsClaimed)
     ASSERT_TRUE(pause.waitReached());
     auto b = s.workstation({"ws-b", 2, 2, "boot-b"});
     ASSERT_TRUE(b->take());
-    b->work();
-    pause.release();
-    runA.join();
-    s.takeRequests();
+    s.finishThenResume(*b, pause, runA);
     EXPECT_EQ(s.sent, (QMap<QString, int>{{"STMT_10003.TXT", 1}, {"STMT_10004.TXT", 1}, {"STMT_30001.TXT", 1}}));
     const testing_support::PdfText pdf(s.share.readStore("statements/out/10001.0105.PDF"));
     EXPECT_NE(pdf.text.find("30001"), std::string::npos);

@@ -103,6 +103,19 @@ brevix_as() {
   XDG_CONFIG_HOME=$CONFIG TORVIK_UNC_ROOT=$mnt unshare --uts --pid --fork --mount --mount-proc \
     sh -c 'hostname "$0" && exec "$@"' "$host" "$BREVIX" "$@"
 }
+# Waits until all $1 statements were sent and temp and tempdet are empty, stops both watches
+# (their output $2 1 and $2 2) and the sender, and checks each went out once and no run failed.
+finish_both() {
+  local n=$1 o=$2
+  wait_until 300 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge $n ] && [ -z \"\$(find '$STORE/statements/temp' '$STORE/statements/tempdet' -mindepth 1)\" ]" \
+    || fail "not done in time: $(sent_count) sent; ws1: $(tail -3 "$SMB_DIR/${o}1.err"); ws2: $(tail -3 "$SMB_DIR/${o}2.err")"
+  sleep 2
+  stop_watches
+  stop_sender
+  check_sent "$n"
+  ! grep -q "^Error\|<3>" "$SMB_DIR/${o}1.err" "$SMB_DIR/${o}2.err" || fail "a run failed: $(grep -h "Error" "$SMB_DIR/${o}"?.err | head -3)"
+}
+
 # Two watches on machines named $1 and $2, a mail sender running, 200 statements: each once.
 two_machines() {
   reset_store
@@ -110,13 +123,7 @@ two_machines() {
   for i in $(seq 5001 5200); do drop_statement "$i"; done
   brevix_as "$1" 1 --watch >"$SMB_DIR/m1.out" 2>"$SMB_DIR/m1.err" & BACKGROUND+=($!)
   brevix_as "$2" 2 --watch >"$SMB_DIR/m2.out" 2>"$SMB_DIR/m2.err" & BACKGROUND+=($!)
-  wait_until 300 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 200 ] && [ -z \"\$(find '$STORE/statements/temp' '$STORE/statements/tempdet' -mindepth 1)\" ]" \
-    || fail "not done in time: $(sent_count) sent; ws1: $(tail -3 "$SMB_DIR/m1.err"); ws2: $(tail -3 "$SMB_DIR/m2.err")"
-  sleep 2
-  stop_watches
-  stop_sender
-  check_sent 200
-  ! grep -q "^Error\|<3>" "$SMB_DIR"/m1.err "$SMB_DIR"/m2.err || fail "a run failed: $(grep -h "Error" "$SMB_DIR"/m?.err | head -3)"
+  finish_both 200 m
 }
 
 if [ -n "${ONLY_STOP:-}" ]; then :; elif unshare --uts --pid --fork --mount --mount-proc true 2>/dev/null; then
@@ -142,13 +149,7 @@ kill -STOP "$S1"
 brevix_on 2 --watch >"$SMB_DIR/s2.out" 2>"$SMB_DIR/s2.err" & BACKGROUND+=($!)
 sleep 40
 kill -CONT "$S1"
-wait_until 300 bash -c "[ \$(find '$SENT' -type f | wc -l) -ge 150 ] && [ -z \"\$(find '$STORE/statements/temp' '$STORE/statements/tempdet' -mindepth 1)\" ]" \
-  || fail "not done in time: $(sent_count) sent; ws1: $(tail -3 "$SMB_DIR/s1.err"); ws2: $(tail -3 "$SMB_DIR/s2.err")"
-sleep 2
-stop_watches
-stop_sender
-check_sent 150
-! grep -q "^Error\|<3>" "$SMB_DIR"/s1.err "$SMB_DIR"/s2.err || fail "a run failed: $(grep -h "Error" "$SMB_DIR"/s?.err | head -3)"
+finish_both 150 s
 echo "   ws1: $(grep -c "mailed" "$SMB_DIR/s1.out") mailed, $(grep -c "taken over" "$SMB_DIR/s1.out") taken over; ws2: $(grep -c "recovered" "$SMB_DIR/s2.out") recovered"
 
 echo "== the lock file deleted while held: the holder stops, the next one takes over, each once"
