@@ -539,6 +539,37 @@ void LocalFileSystem::writeFile(const QString& path, const std::string& bytes)
     writeReplacing(host(path), bytes, path, pending_.get(), mapper_);
 }
 
+void LocalFileSystem::writeNewOrReplace(const QString& path, const std::string& bytes)
+{
+    const QByteArray target = host(path);
+    mapper_.beforeCreating(target);
+    UniqueFd out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!out.valid()) {
+        if (errno != EEXIST)
+            throw openError(errno, target, path);
+        return writeReplacing(target, bytes, path, pending_.get(), mapper_);
+    }
+    struct stat made {};
+    ::fstat(out.get(), &made);
+    try {
+        writeAll(out.get(), bytes.data(), bytes.size(), path);
+        if (!pending_ && ::fsync(out.get()) != 0)
+            throw Error::fromErrno(errno, path);
+        if (::close(out.release()) != 0)
+            throw Error::fromErrno(errno, path);
+    } catch (const Error&) {
+        // Only the file this call made: a run that finished the statement meanwhile may have
+        // replaced it with a whole copy.
+        out.reset();
+        struct stat now {};
+        if (::lstat(target.constData(), &now) == 0 && now.st_dev == made.st_dev && now.st_ino == made.st_ino)
+            ::unlink(target.constData());
+        throw;
+    }
+    mapper_.noteCreated(target);
+    syncFolder(target, path, pending_.get());
+}
+
 void LocalFileSystem::remove(const QString& path)
 {
     const QByteArray h = host(path);

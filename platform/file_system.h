@@ -110,6 +110,11 @@ public:
     virtual std::unique_ptr<FileReader> openFile(const QString& path);
     /// Writes the bytes and flushes them to disk before returning; replaces an existing file.
     virtual void writeFile(const QString& path, const std::string& bytes) = 0;
+    /// writeFile for a file that nothing reads before a later step of its writer shows it whole
+    /// (an archive copy, before its statement is handed off): written in place where no entry has
+    /// its name, which spares a share the temporary's rename; an existing file is replaced in one
+    /// step as by writeFile. A write that fails removes the file it made.
+    virtual void writeNewOrReplace(const QString& path, const std::string& bytes) { writeFile(path, bytes); }
     virtual void remove(const QString& path) = 0;
     /// Copies a file, replacing the target. The target appears whole or not at all.
     virtual void copyReplacing(const QString& from, const QString& to) = 0;
@@ -128,7 +133,7 @@ public:
     /// writeFile does. By default the parts are collected and given to writeFile at commit.
     virtual std::unique_ptr<FileWriter> startFile(const QString& path);
 
-    /// Opens a file, made when missing, to add to its end.
+    /// Opens a file, made when missing, to add to its end: its only writer while it is open.
     virtual std::unique_ptr<LineFile> openToAppend(const QString& path) = 0;
     /// Makes the folder unless it exists; its parent must exist.
     virtual void makeFolder(const QString& path) = 0;
@@ -179,6 +184,7 @@ public:
     std::string readFile(const QString& path) override;
     std::unique_ptr<FileReader> openFile(const QString& path) override;
     void writeFile(const QString& path, const std::string& bytes) override;
+    void writeNewOrReplace(const QString& path, const std::string& bytes) override;
     void remove(const QString& path) override;
     void copyReplacing(const QString& from, const QString& to) override;
     void moveReplacing(const QString& from, const QString& to) override;

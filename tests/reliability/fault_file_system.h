@@ -72,6 +72,11 @@ public:
     }
     QString hostPath(const QString& p) override { watch(Op::HostPath, p); return inner_.hostPath(p); }
     void writeFile(const QString& p, const std::string& b) override { watch(Op::Write, p); inner_.writeFile(p, b); }
+    void writeNewOrReplace(const QString& p, const std::string& b) override
+    {
+        watch(Op::Write, p);
+        inner_.writeNewOrReplace(p, b);
+    }
     std::unique_ptr<platform::FileWriter> startFile(const QString& p) override
     {
         watch(Op::Write, p);

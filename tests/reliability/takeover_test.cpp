@@ -34,6 +34,7 @@ struct Step {
     Op op;
     const char* folder;
     const char* name;  ///< a regular expression
+    bool torn = false;  ///< the run stops with part of the file written
     bool matches(Op o, const QString& path) const
     {
         return o == op && path.contains(QLatin1String(folder))
@@ -52,6 +53,7 @@ const Step kSteps[] = {
     {"removing the marker of one not mailed", Op::Remove, "\\email7\\", "^\\.FILE_"},
     {"dropping a detail claim", Op::Remove, "\\tempdet\\", "\\.claimed$"},
     {"dropping a statement claim", Op::Remove, "\\temp\\", "\\.claimed$"},
+    {"copying to the archive, part of the copy written", Op::Write, "\\tarnlnk\\", "\\.PDF$", true},
 };
 
 /// What a run said, statement by statement.
@@ -137,11 +139,16 @@ struct Pause {
     bool reached = false, released = false;
     void at(Workstation& w, const Step& step)
     {
-        w.fs.before = [this, &step](Op op, const QString& path) {
+        w.fs.before = [this, &w, &step](Op op, const QString& path) {
             std::unique_lock<std::mutex> lock(mutex);
             if (reached || !step.matches(op, path))
                 return;
             reached = true;
+            if (step.torn) {
+                QFile part(w.local.hostPath(path));
+                part.open(QIODevice::WriteOnly);
+                part.write("%PDF-1.7\n%\xe2\xe3");
+            }
             changed.notify_all();
             changed.wait(lock, [this] { return released; });
         };
@@ -211,7 +218,11 @@ public:
             EXPECT_EQ(pdf.pages, i == 10001 ? 2 : 1) << i;
             EXPECT_NE(pdf.text.find(std::to_string(i)), std::string::npos) << i;
         }
-        EXPECT_TRUE(share.exists("unc/host/tarnlnk/TVK7/STATEMENTS/0105/10002.0105.PDF"));
+        // An archive copy cut short by a run's end is written again whole.
+        for (int i : kAccounts) {
+            const QString copy = QString("unc/host/tarnlnk/TVK7/STATEMENTS/0105/%1.0105.PDF").arg(i);
+            EXPECT_EQ(share.exists(copy) ? testing_support::PdfText(share.read(copy)).pages : 0, i == 10001 ? 2 : 1) << i;
+        }
         for (const char* folder : {"statements/temp", "statements/tempdet"})
             EXPECT_EQ(QDir(share.at(share.store(folder))).entryList(QDir::Files | QDir::Hidden), QStringList()) << folder;
         for (int i : kAccounts) {
@@ -400,6 +411,7 @@ TEST(Takeover, AClaimOfAnotherFileThanTheOneReadGoesOutAsWhatIsClaimed)
     EXPECT_EQ(b->said.lines.value("10001.txt"), QStringList{"recovered"});
     EXPECT_EQ(a->said.lines.value("10001.txt"), QStringList{"lost"});
     EXPECT_EQ(b->said.failures.join("\n").toStdString() + a->said.failures.join("\n").toStdString(), "");
+    a->fs.before = nullptr;  // it calls `paused`, which ends before `a` does
 }
 
 }  // namespace
