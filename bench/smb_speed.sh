@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Brevix on an SMB share: a Samba server on its own loopback address and an smbnetfs mount of
 # it, as a workstation sees the statement server. Each round, on fresh store folders, one after
-# the other through the mount:
+# the other through the mount, each first, second and third in turn:
 #   brevix   `brevix --once` on COUNT statements (default 300, one per account, settle time 0,
 #            the demo store's logo in the install folder); timed from start to exit;
 #   anchor   the ReportLab anchor reading the same statements from the share and writing its
@@ -99,6 +99,24 @@ echo "case:    $count statements of $(wc -l < "$LOCAL/100001.txt") lines, one pe
 rm -f "$LOCAL/100001.txt"
 results=$LOCAL/results
 : >"$results"
+# One contender's timed run in round r, on the round's stores; its rate in b, a or f.
+time_brevix() {
+  start=$(now); run_brevix "$bstore" "$LOCAL/brevix$r.out"; end=$(now)
+  [ "$(grep -c 'mailed$' "$LOCAL/brevix$r.out" || true)" -eq "$count" ] && [ "$(files_in "$SRV/parlow/email$bstore/in")" -eq "$count" ] \
+    || { echo "brevix mailed $(files_in "$SRV/parlow/email$bstore/in") of $count statements: $(head -3 "$LOCAL/brevix$r.out.err")" >&2; exit 1; }
+  b=$(rate "$count" "$start" "$end")
+}
+time_anchor() {
+  step env ANCHOR_LOGO="$logo" /usr/bin/python3 "$anchor" "$VIEW/parlow/anchor$r/in" "$VIEW/parlow/anchor$r/out" >"$LOCAL/anchor$r.out" \
+    || { echo "the anchor failed ($?)" >&2; exit 1; }
+  [ "$(files_in "$anchor_dir/out")" -eq "$count" ] || { echo "the anchor wrote $(files_in "$anchor_dir/out") of $count PDFs" >&2; exit 1; }
+  a=$(sed -n 's/.*: \([0-9.]*\) statements\/s.*/\1/p' "$LOCAL/anchor$r.out")
+}
+time_floor() {
+  start=$(now); run_floor "$fstore" "$LOCAL/floor$r.out"; end=$(now)
+  [ "$(files_in "$SRV/parlow/email$fstore/in")" -eq "$count" ] || { echo "the floor handed off $(files_in "$SRV/parlow/email$fstore/in") of $count" >&2; exit 1; }
+  f=$(rate "$count" "$start" "$end")
+}
 for r in $(seq 1 "$rounds"); do
   bstore=$((100 + r)) fstore=$((200 + r)) anchor_dir=$SRV/parlow/anchor$r
   make_store "$bstore" "$count"
@@ -108,19 +126,10 @@ for r in $(seq 1 "$rounds"); do
   chmod -R 0777 "$anchor_dir"
   sync
 
-  start=$(now); run_brevix "$bstore" "$LOCAL/brevix$r.out"; end=$(now)
-  [ "$(grep -c 'mailed$' "$LOCAL/brevix$r.out" || true)" -eq "$count" ] && [ "$(files_in "$SRV/parlow/email$bstore/in")" -eq "$count" ] \
-    || { echo "brevix mailed $(files_in "$SRV/parlow/email$bstore/in") of $count statements: $(head -3 "$LOCAL/brevix$r.out.err")" >&2; exit 1; }
-  b=$(rate "$count" "$start" "$end")
-
-  step env ANCHOR_LOGO="$logo" /usr/bin/python3 "$anchor" "$VIEW/parlow/anchor$r/in" "$VIEW/parlow/anchor$r/out" >"$LOCAL/anchor$r.out" \
-    || { echo "the anchor failed ($?)" >&2; exit 1; }
-  [ "$(files_in "$anchor_dir/out")" -eq "$count" ] || { echo "the anchor wrote $(files_in "$anchor_dir/out") of $count PDFs" >&2; exit 1; }
-  a=$(sed -n 's/.*: \([0-9.]*\) statements\/s.*/\1/p' "$LOCAL/anchor$r.out")
-
-  start=$(now); run_floor "$fstore" "$LOCAL/floor$r.out"; end=$(now)
-  [ "$(files_in "$SRV/parlow/email$fstore/in")" -eq "$count" ] || { echo "the floor handed off $(files_in "$SRV/parlow/email$fstore/in") of $count" >&2; exit 1; }
-  f=$(rate "$count" "$start" "$end")
+  # Each takes each place in turn, so that what comes before a run (the stores just made, the
+  # anchor's work) weighs on all alike.
+  order=(brevix anchor floor)
+  for i in 0 1 2; do "time_${order[$(((i + r - 1) % 3))]}"; done
 
   read -r bf ba < <(awk -v b="$b" -v f="$f" -v a="$a" 'BEGIN { printf "%.2f %.2f\n", b / f, b / a }')
   printf 'round %d: brevix %s statements/s, anchor %s/s, floor %s/s; brevix/floor %sx, brevix/anchor %sx\n' "$r" "$b" "$a" "$f" "$bf" "$ba"
