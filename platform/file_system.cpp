@@ -92,34 +92,47 @@ QByteArray randomSuffix()
 /// A hidden temporary beside `target`, flushed and renamed over `target` at commit.
 class TempFile : public FileWriter {
 public:
-    /// A hidden name is written in place: nobody but its writer knows it before it is whole.
-    TempFile(QByteArray target, QString path, LocalFileSystem::PendingSync* pending, const PathMapper& mapper)
-        : target_(std::move(target)), path_(std::move(path)), pending_(pending), mapper_(mapper)
+    /// Beside: a temporary renamed over the target. A hidden name is written in place: nobody but
+    /// its writer knows it before it is whole. New: written in place, made by this writer or not
+    /// at all ("File already exists").
+    enum class Place { Beside, New };
+
+    TempFile(QByteArray target, QString path, LocalFileSystem::PendingSync* pending, const PathMapper& mapper,
+             Place place = Place::Beside)
+        : target_(std::move(target)), path_(std::move(path)), pending_(pending), mapper_(mapper),
+          new_(place == Place::New)
     {
         const QByteArray folder = folderOf(target_);
         const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1);
-        inPlace_ = base.startsWith('.');
+        inPlace_ = new_ || base.startsWith('.');
         // The temporary changes the folder's time too: noted before it, the folder's name index
         // stays current through a step's files, where noted only at the rename it would be read
         // again for each of them.
-        if (!inPlace_)
+        if (!inPlace_ || new_)
             mapper_.beforeCreating(target_);
         // Created with its final mode: no second call to set it.
+        const int how = new_ ? O_EXCL | O_NOFOLLOW : inPlace_ ? O_TRUNC : O_EXCL;
         for (int attempt = 0; !out_.valid() && attempt < 8; ++attempt) {
             temp_ = inPlace_ ? target_ : folder + "/." + base + "." + randomSuffix();
-            out_ = UniqueFd(::open(temp_.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | (inPlace_ ? O_TRUNC : O_EXCL), 0666));
+            out_ = UniqueFd(::open(temp_.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | how, 0666));
             if (!out_.valid() && (inPlace_ || errno != EEXIST))
                 break;
         }
         if (!out_.valid())
             throw openError(errno, target_, path_);
+        if (new_)
+            ::fstat(out_.get(), &made_);
     }
     ~TempFile() override
     {
-        if (!committed_) {
-            out_.reset();
+        if (committed_)
+            return;
+        out_.reset();
+        // A new file only while it is the one made here: a run that finished the statement
+        // meanwhile may have put a whole copy in its place.
+        struct stat now {};
+        if (!new_ || (::lstat(temp_.constData(), &now) == 0 && now.st_dev == made_.st_dev && now.st_ino == made_.st_ino))
             ::unlink(temp_.constData());
-        }
     }
 
     void write(const char* data, size_t size) override { writeAll(out_.get(), data, size, path_); }
@@ -144,9 +157,11 @@ private:
     QString path_;
     LocalFileSystem::PendingSync* pending_;
     const PathMapper& mapper_;
+    bool new_;
     bool inPlace_ = false;
     QByteArray temp_;
     UniqueFd out_;
+    struct stat made_ {};
     bool committed_ = false;
 };
 
@@ -542,32 +557,16 @@ void LocalFileSystem::writeFile(const QString& path, const std::string& bytes)
 void LocalFileSystem::writeNewOrReplace(const QString& path, const std::string& bytes)
 {
     const QByteArray target = host(path);
-    mapper_.beforeCreating(target);
-    UniqueFd out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (!out.valid()) {
-        if (errno != EEXIST)
-            throw openError(errno, target, path);
+    std::optional<TempFile> file;
+    try {
+        file.emplace(target, path, pending_.get(), mapper_, TempFile::Place::New);
+    } catch (const Error& e) {
+        if (e.number() != Error::FileAlreadyExists)
+            throw;
         return writeReplacing(target, bytes, path, pending_.get(), mapper_);
     }
-    struct stat made {};
-    ::fstat(out.get(), &made);
-    try {
-        writeAll(out.get(), bytes.data(), bytes.size(), path);
-        if (!pending_ && ::fsync(out.get()) != 0)
-            throw Error::fromErrno(errno, path);
-        if (::close(out.release()) != 0)
-            throw Error::fromErrno(errno, path);
-    } catch (const Error&) {
-        // Only the file this call made: a run that finished the statement meanwhile may have
-        // replaced it with a whole copy.
-        out.reset();
-        struct stat now {};
-        if (::lstat(target.constData(), &now) == 0 && now.st_dev == made.st_dev && now.st_ino == made.st_ino)
-            ::unlink(target.constData());
-        throw;
-    }
-    mapper_.noteCreated(target);
-    syncFolder(target, path, pending_.get());
+    file->write(bytes.data(), bytes.size());
+    file->commit();
 }
 
 void LocalFileSystem::remove(const QString& path)
